@@ -1,0 +1,41 @@
+// The files-and-folders seam: everything the generation run does to the disk goes through here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tessivar {
+
+// The native separator of the build: the Windows build writes the backslash paths its users know.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// An open output file. Writes may be buffered; the bytes on disk after a successful close are exactly
+// the bytes written. A failed write or close is reported, never taken for success.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool write(std::string_view bytes) = 0;
+    virtual bool close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // FindFirstFile on the path succeeds and finds a folder.
+    virtual bool isFolder(const std::string& path) = 0;
+    // FindFirstFile on the path finds anything (file or folder).
+    virtual bool exists(const std::string& path) = 0;
+    // CreateDirectory of one folder whose parent exists.
+    virtual bool makeFolder(const std::string& path) = 0;
+    // Creates the file or empties an existing one; null when it cannot be opened.
+    virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
+    virtual std::string currentDirectory() = 0;
+    virtual bool setCurrentDirectory(const std::string& path) = 0;
+};
+
+}  // namespace tessivar

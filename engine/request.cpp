@@ -1,0 +1,51 @@
+// The request: one generator, one class run per selected class, the settings stored after each.
+#include "engine/request.h"
+
+#include <exception>
+
+namespace tessivar {
+
+RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Services services,
+                          const Emitters& emitters) {
+    RequestOutcome outcome;
+    host.setGenerateEnabled(false);
+    try {
+        WrapperGenerator generator(services, snap.hiddenInterfaces, emitters);
+        const std::string selectedName =
+            snap.classIndex >= 0 && static_cast<std::size_t>(snap.classIndex) < snap.shownNames.size()
+                ? snap.shownNames[static_cast<std::size_t>(snap.classIndex)]
+                : std::string();
+        if (!snap.shownNames.empty()) {
+            for (std::size_t i = 0; i < snap.classes.size(); ++i) {
+                const ClassEntry& entry = snap.classes[i];
+                std::vector<TypeEntry> interfaces;
+                if (snap.generateAll) {
+                    interfaces = host.selectClass(i);
+                } else {
+                    if (entry.progId != selectedName) continue;
+                    interfaces = snap.interfaces;
+                }
+                outcome.matched = true;
+                ++outcome.classRuns;
+                const GeneratorSettings& s = snap.settings;
+                if (generator.runClass(entry, std::move(interfaces), s.destDir, s.package, s.jarModule, s.sdkPath))
+                    ++outcome.completedRuns;
+                saveSettings(services.settings, s);
+                if (snap.generateAll) host.classRunDone(i + 1, snap.classes.size());
+                else break;
+            }
+        }
+        outcome.outputFailures = generator.outputFailures();
+    } catch (const ComError& e) {
+        outcome.error = e.what();
+    } catch (const std::bad_alloc&) {
+        outcome.error = ComError(kOutOfMemory).what();
+    } catch (const std::exception& e) {
+        outcome.error = e.what();
+    }
+    if (!outcome.error.empty()) services.ui.appendLog("Error: " + outcome.error);
+    host.setGenerateEnabled(true);
+    return outcome;
+}
+
+}  // namespace tessivar

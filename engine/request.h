@@ -1,0 +1,49 @@
+// A generation request: what the front end hands over, and the request run over it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/settings_store.h"
+#include "engine/wrapper_generator.h"
+#include "mapping/type_entry.h"
+#include "typelib/class_entry.h"
+
+namespace tessivar {
+
+// The front end's state as the request sees it. The request works on its own copy, so the front end
+// may change its catalogue, selection or settings while the request runs.
+struct RequestSnapshot {
+    ClassCatalogue classes;
+    std::vector<std::string> shownNames;  // the names the class list shows, in its (sorted) order
+    int classIndex = -1;                  // the selected item of shownNames
+    std::vector<TypeEntry> interfaces;    // the implemented interfaces of the selected class
+    GeneratorSettings settings;
+    bool hiddenInterfaces = false;
+    bool generateAll = false;
+};
+
+// What a request needs from the front end while it runs.
+class RequestHost {
+public:
+    virtual ~RequestHost() = default;
+    virtual void setGenerateEnabled(bool enabled) = 0;
+    // Generate-all mode: show catalogue entry `index` as selected and give its implemented interfaces.
+    virtual std::vector<TypeEntry> selectClass(std::size_t index) = 0;
+    // Progress of a request with several class runs.
+    virtual void classRunDone(std::size_t done, std::size_t total) { (void)done, (void)total; }
+};
+
+struct RequestOutcome {
+    int classRuns = 0;          // class runs started
+    int completedRuns = 0;      // class runs that got to the emitters
+    int outputFailures = 0;     // files that could not be created or written
+    bool matched = false;       // the selected name matched a class (or generate-all ran)
+    std::string error;          // set when a raised error ended the request
+};
+
+RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snapshot, Services services,
+                          const Emitters& emitters = defaultEmitters());
+
+}  // namespace tessivar

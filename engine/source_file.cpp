@@ -1,0 +1,92 @@
+// SourceFile, the folder helpers and the header block.
+#include "engine/source_file.h"
+
+#include <vector>
+
+namespace tessivar {
+
+SourceFile::SourceFile(FileSystem& files, OutputFailureSink* failures) : files_(files), failures_(failures) {}
+
+SourceFile::~SourceFile() { close(); }
+
+bool SourceFile::open(const std::string& path) {
+    close();
+    path_ = path;
+    failed_ = false;
+    file_ = files_.openForWriting(path);
+    if (!file_) {
+        if (failures_) failures_->outputFailed(path, "cannot be created");
+        return false;
+    }
+    return true;
+}
+
+void SourceFile::writeLine(std::string_view text) {
+    if (!file_) return;
+    std::string line(text);
+    line += "\r\n";
+    write(line);
+}
+
+void SourceFile::write(std::string_view text) {
+    if (!file_ || failed_) return;
+    if (!file_->write(text)) fail("cannot be written");
+}
+
+bool SourceFile::close() {
+    if (!file_) return !failed_;
+    if (!file_->close() && !failed_) fail("cannot be written");
+    file_.reset();
+    return !failed_;
+}
+
+void SourceFile::fail(const std::string& what) {
+    failed_ = true;
+    if (failures_) failures_->outputFailed(path_, what);
+}
+
+bool isFolder(FileSystem& files, const std::string& path) { return files.isFolder(path); }
+
+bool makeFolderPath(FileSystem& files, const std::string& path) {
+    // Both separators count; the folders are made with the native one. A leading separator is kept,
+    // so absolute paths are made where the files will be opened.
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '/' || c == '\\') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    if (parts.empty()) return false;
+
+    std::string accumulated;
+    if (path.front() == '/' || path.front() == '\\') accumulated += kPathSeparator;
+    accumulated += parts.front();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const bool isDrive = accumulated.size() == 2 && accumulated[1] == ':';
+        if (!isDrive && !files.isFolder(accumulated) && !files.makeFolder(accumulated)) return false;
+        if (i + 1 < parts.size()) accumulated += kPathSeparator + parts[i + 1];
+    }
+    return true;
+}
+
+void ensureFolder(FileSystem& files, const std::string& path) {
+    if (!isFolder(files, path)) makeFolderPath(files, path);
+}
+
+void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
+                      std::string_view javaPackage) {
+    if (enumForm) file.writeLine("//DO NOT EDIT.");
+    file.writeLine("// created by Tessivar");
+    if (typeLibPath) file.writeLine("// from TypeLib at " + *typeLibPath);
+    file.writeLine("// check for latest version at " + std::string(kMakerWebAddress));
+    file.writeLine("");
+    file.writeLine("package " + std::string(javaPackage) + ";");
+    file.writeLine("");
+}
+
+}  // namespace tessivar

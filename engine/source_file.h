@@ -1,0 +1,59 @@
+// Output files and folders: SourceFile, the folder helpers and the header block of every Java file.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/file_system.h"
+
+namespace tessivar {
+
+// The maker's web address printed in the header of every generated file.
+inline constexpr std::string_view kMakerWebAddress = "https://www.ostrelle.example/tessivar";
+
+// Told when an output file cannot be created or written, so a run never reports such a file as written.
+class OutputFailureSink {
+public:
+    virtual ~OutputFailureSink() = default;
+    virtual void outputFailed(const std::string& path, const std::string& what) = 0;
+};
+
+// One output file. Without an open file it accepts writes and ignores them.
+class SourceFile {
+public:
+    explicit SourceFile(FileSystem& files, OutputFailureSink* failures = nullptr);
+    virtual ~SourceFile();
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    // Creates the file, or empties an existing one.
+    bool open(const std::string& path);
+    void writeLine(std::string_view text);  // text + CR LF
+    void write(std::string_view text);
+    // Flushes and closes; false when any write or the close failed.
+    bool close();
+    bool isOpen() const { return file_ != nullptr; }
+
+private:
+    void fail(const std::string& what);
+
+    FileSystem& files_;
+    OutputFailureSink* failures_;
+    std::unique_ptr<OutputFile> file_;
+    std::string path_;
+    bool failed_ = false;
+};
+
+bool isFolder(FileSystem& files, const std::string& path);
+// Makes every missing folder along the path; false at the first folder that cannot be made.
+bool makeFolderPath(FileSystem& files, const std::string& path);
+void ensureFolder(FileSystem& files, const std::string& path);
+
+// The lines that open every generated Java file. `typeLibPath` absent leaves out the
+// "// from TypeLib at " line; `enumForm` adds the "//DO NOT EDIT." line first.
+void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
+                      std::string_view javaPackage);
+
+}  // namespace tessivar

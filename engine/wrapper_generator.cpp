@@ -1,0 +1,172 @@
+// The class run: runtime folder, output folders, and the passes over the work list.
+#include "engine/wrapper_generator.h"
+
+#include <utility>
+
+#include "mapping/names.h"
+
+namespace tessivar {
+namespace {
+
+constexpr std::uint16_t kDispatchableBits = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE;                // 0x1040
+constexpr std::uint16_t kAutomationBits = kDispatchableBits | TYPEFLAG_FOLEAUTOMATION;              // 0x1140
+
+bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
+    return info && info->typeAttr(attr) == kOk;
+}
+
+}  // namespace
+
+WrapperGenerator::WrapperGenerator(Services s, bool hidden, Emitters e)
+    : services(s), emitters(std::move(e)), hiddenSwitch(hidden), folderMaker(s.files, this) {
+    ReservedNames::instance();
+    services.ui.clearLog();
+}
+
+WrapperGenerator::~WrapperGenerator() { folderMaker.close(); }
+
+void WrapperGenerator::logLine(const std::string& text) { services.ui.appendLog(text); }
+
+void WrapperGenerator::outputFailed(const std::string& path, const std::string& what) {
+    ++outputFailures_;
+    logLine("Error: " + path + " " + what + ".");
+}
+
+bool WrapperGenerator::markWritten(const TypeEntry& entry, const std::string& prefix) {
+    return !writtenNames.insert(pathToPackage(prefix) + entry.name).second;
+}
+
+bool WrapperGenerator::obtainRuntimeFolder(const std::string& given) {
+    FileSystem& files = services.files;
+    SettingsStore& store = services.settings;
+    auto holdsRuntime = [&](const std::string& folder) {
+        const std::string sep(1, kPathSeparator);
+        return files.exists(folder + sep + kRuntimeJar) && files.exists(folder + sep + kRuntimeDll);
+    };
+
+    if (store.exists()) {
+        // The stored folder, unless the user gave one for this request: the given folder is the one
+        // the request saves afterwards, so using the stored one would build against a stale runtime.
+        if (auto stored = store.read(kSettingPath, 260)) pathBuffer = *stored;
+        if (!given.empty()) pathBuffer = given;
+        return true;
+    }
+
+    // No stored settings: find a folder that holds both runtime files, asking the user as needed.
+    std::string candidate = given;
+    if (!candidate.empty()) files.setCurrentDirectory(candidate);
+    while (true) {
+        if (candidate.empty()) {
+            auto chosen = services.ui.browseForFolder("Choose directory with kovra.jar and kovra.dll.",
+                                                      files.currentDirectory());
+            if (!chosen) return false;  // cancel ends this class run only
+            candidate = *chosen;
+        }
+        if (holdsRuntime(candidate)) break;
+        services.ui.messageBox("Select directory with kovra.jar and kovra.dll.", "Information",
+                               MessageIcon::Information);
+        candidate.clear();
+    }
+    pathBuffer = candidate;
+    if (store.create()) store.write(kSettingPath, pathBuffer);
+    return true;
+}
+
+bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string dest,
+                                std::string pkg, std::string jar, std::string runtimeFolder) {
+    referencedTypes.clear();
+    doneInterfaces.clear();
+    writtenNames.clear();
+    currentLibName.clear();
+    if (interfaces.empty()) return false;
+
+    coClasses.clear();
+    coClasses.insert(std::move(entry));
+    pending = std::move(interfaces);
+
+    if (!obtainRuntimeFolder(runtimeFolder)) return false;
+
+    if (jar.empty()) {
+        services.ui.messageBox("Enter Module Name.", "Error", MessageIcon::Error);
+        return false;
+    }
+    if (dest.empty()) dest = std::string(".") + kPathSeparator + "MyOstrelle";
+
+    destination = dest;
+    excludedNames = {"AddRef", "Release", "QueryInterface", "GetTypeInfoCount", "GetTypeInfo", "GetIDsOfNames",
+                     "Invoke"};
+    package = pathToPackage(pkg);
+    runtimeJarPath = pathBuffer + kPathSeparator + kRuntimeJar;
+    jarModule = jar;
+
+    FileSystem& files = services.files;
+    if (!isFolder(files, destination)) {
+        logLine("Creating folder: " + destination);
+        makeFolderPath(files, destination);
+    }
+    sourceRoot = destination + kPathSeparator + "src";
+    if (!isFolder(files, sourceRoot)) makeFolderPath(files, sourceRoot);
+    logLine("Current Directory: " + files.currentDirectory());
+
+    while (!pending.empty()) runPass();
+
+    if (emitters.coClasses) emitters.coClasses(*this);
+    if (emitters.buildFile) emitters.buildFile(*this);
+    return true;
+}
+
+void WrapperGenerator::classifyPending() {
+    interfaceList.clear();
+    sourceList.clear();
+    for (const TypeEntry& entry : pending) {
+        currentTypeInfo = entry.typeInfo;
+        TypeAttr attr;
+        if (!readTypeAttr(entry.typeInfo, attr)) continue;
+        const bool source = (entry.kind & IMPLTYPEFLAG_FSOURCE) != 0;
+        switch (attr.typekind) {
+            case TKIND_ENUM:
+                interfaceList.push_back(entry);
+                break;
+            case TKIND_INTERFACE:
+                if (source && (attr.wTypeFlags & kDispatchableBits)) sourceList.push_back(entry);
+                else if (attr.wTypeFlags & kAutomationBits) interfaceList.push_back(entry);
+                break;
+            case TKIND_DISPATCH:
+                (source ? sourceList : interfaceList).push_back(entry);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void WrapperGenerator::runPass() {
+    classifyPending();
+
+    currentTypeInfo.reset();
+    for (const TypeEntry& entry : interfaceList) {
+        currentTypeInfo = entry.typeInfo;
+        if (doneInterfaces.count(entry)) continue;
+        TypeAttr attr;
+        if (!readTypeAttr(entry.typeInfo, attr)) continue;
+        const bool dispatch = attr.typekind == TKIND_DISPATCH ||
+                              (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
+        if (dispatch && emitters.dispatchInterface) emitters.dispatchInterface(*this, entry, sourceRoot);
+    }
+
+    for (const TypeEntry& entry : sourceList) {
+        currentTypeInfo = entry.typeInfo;
+        if (doneInterfaces.count(entry)) continue;
+        TypeAttr attr;
+        if (!readTypeAttr(entry.typeInfo, attr)) continue;
+        if (attr.typekind == TKIND_DISPATCH && emitters.listenerInterface)
+            emitters.listenerInterface(*this, entry, sourceRoot);
+    }
+
+    if (emitters.enums) emitters.enums(*this);
+
+    pending.assign(referencedTypes.begin(), referencedTypes.end());
+    referencedTypes.clear();
+}
+
+}  // namespace tessivar

@@ -1,0 +1,111 @@
+// WrapperGenerator: the state of one generation request and the class run over one class.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/file_system.h"
+#include "engine/settings_store.h"
+#include "engine/source_file.h"
+#include "engine/user_interface.h"
+#include "mapping/text.h"
+#include "mapping/type_entry.h"
+#include "typelib/class_entry.h"
+#include "typelib/registry.h"
+#include "typelib/typelib_api.h"
+
+namespace tessivar {
+
+class WrapperGenerator;
+
+// The platform services a request works through.
+struct Services {
+    FileSystem& files;
+    Registry& registry;
+    TypeLibLoader& loader;
+    SettingsStore& settings;
+    UserInterface& ui;
+};
+
+// The emitters a class run calls, in the order the run calls them. Each writes its own files.
+struct Emitters {
+    // One dispatch or Automation-compatible interface (a copy of the entry), under the source root.
+    std::function<void(WrapperGenerator&, TypeEntry, const std::string& sourceRoot)> dispatchInterface;
+    // One event source dispatch interface.
+    std::function<void(WrapperGenerator&, TypeEntry, const std::string& sourceRoot)> listenerInterface;
+    // The enums of this pass's interfaceList.
+    std::function<void(WrapperGenerator&)> enums;
+    // The CoClass files of coClasses.
+    std::function<void(WrapperGenerator&)> coClasses;
+    // The build file.
+    std::function<void(WrapperGenerator&)> buildFile;
+};
+
+// The emitters of the program (defined by the emitter subsystem).
+Emitters defaultEmitters();
+
+// The runtime files that must be present in the runtime folder.
+inline constexpr const char* kRuntimeJar = "kovra.jar";
+inline constexpr const char* kRuntimeDll = "kovra.dll";
+
+class WrapperGenerator : public OutputFailureSink {
+public:
+    WrapperGenerator(Services services, bool hiddenSwitch, Emitters emitters = defaultEmitters());
+    virtual ~WrapperGenerator();
+    WrapperGenerator(const WrapperGenerator&) = delete;
+    WrapperGenerator& operator=(const WrapperGenerator&) = delete;
+
+    // One class run. Returns false when the run ended before generating (no interfaces, no runtime
+    // folder, no jar module name).
+    bool runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string destination, std::string package,
+                  std::string jarModule, std::string runtimeFolder);
+
+    void logLine(const std::string& text);
+    // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
+    bool markWritten(const TypeEntry& entry, const std::string& prefix);
+    // Records a referenced type (and its library) so that a later pass generates it.
+    void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
+
+    // Files that could not be created or written during this request.
+    int outputFailures() const { return outputFailures_; }
+    void outputFailed(const std::string& path, const std::string& what) override;
+
+    Services services;
+    Emitters emitters;
+
+    // Run state (see the class run for when each is emptied).
+    std::string currentLibName;
+    std::vector<TypeEntry> interfaceList;
+    std::vector<TypeEntry> sourceList;
+    std::vector<TypeEntry> pending;
+    TypeEntrySet referencedTypes;
+    TypeEntrySet doneInterfaces;
+    ClassEntrySet coClasses;
+    std::set<std::string, CodeUnitLess> writtenNames;
+    std::set<std::string, CodeUnitLess> referencedLibs;
+    std::set<std::string, CodeUnitLess> usedNames;
+    bool hiddenSwitch = false;
+    std::string jarModule;
+    std::string runtimeJarPath;
+    std::string package;
+    std::string sourceRoot;
+    std::vector<std::string> excludedNames;
+    std::shared_ptr<const TypeInfo> currentTypeInfo;
+    SourceFile folderMaker;
+    std::string destination;
+    // The runtime folder text that carries over between the class runs of a request.
+    std::string pathBuffer;
+
+private:
+    bool obtainRuntimeFolder(const std::string& given);
+    void classifyPending();
+    void runPass();
+
+    int outputFailures_ = 0;
+};
+
+}  // namespace tessivar

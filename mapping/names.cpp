@@ -1,0 +1,49 @@
+// Reserved names, the identifier rule, and package/folder text conversions.
+#include "mapping/names.h"
+
+#include "engine/file_system.h"
+
+namespace tessivar {
+
+ReservedNames::ReservedNames()
+    : names_{"toString", "close", "init", "getGuidToken", "DispatchPtr", "addEventListener", "toGITRef",
+             "removeEventListener", "get", "getObject", "getN", "put", "putN", "invoke", "UnknownPtr", "setPeer",
+             "setUnknown", "COMPtr", "stealUnknown", "copyUnknown", "getPeer", "getUnknown", "queryInterface",
+             "finalize", "releaseUnknown", "clone", "equals", "getClass", "hashCode", "notify", "notifyAll", "wait"} {}
+
+// Filled once, thread-safely, on first use; never emptied.
+const ReservedNames& ReservedNames::instance() {
+    static const ReservedNames names;
+    return names;
+}
+
+bool ReservedNames::contains(std::string_view name) const { return names_.count(std::string(name)) != 0; }
+
+std::string safeIdentifier(std::string_view name) {
+    if (ReservedNames::instance().contains(name)) return "_" + std::string(name);
+    return std::string(name);
+}
+
+std::string pathToPackage(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '/' || c == '\\') c = '.';
+    return out;
+}
+
+std::string packageToFolder(std::string_view text) {
+    std::string out(text);
+    if (!out.empty() && out.front() == '.') return out;
+    for (char& c : out)
+        if (c == '.' || c == '/') c = kPathSeparator;
+    return out;
+}
+
+std::string javaPackage(std::string_view package, std::string_view libName) {
+    std::string pkg = pathToPackage(package);
+    if (pkg.empty()) return std::string(libName);
+    if (libName.empty()) return pkg;
+    return pkg + "." + std::string(libName);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,37 @@
+// The naming rules: reserved member names, package and folder texts.
+#pragma once
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "mapping/text.h"
+
+namespace tessivar {
+
+// The member names a generated proxy must not declare as they are (methods of Java's Object, the
+// runtime's base classes and the calls generated code makes).
+class ReservedNames {
+public:
+    static const ReservedNames& instance();
+    bool contains(std::string_view name) const;
+    std::size_t size() const { return names_.size(); }
+
+private:
+    ReservedNames();
+    std::set<std::string, CodeUnitLess> names_;
+};
+
+// The name itself, or "_" + name when it is reserved.
+std::string safeIdentifier(std::string_view name);
+
+// Every '/' and '\' becomes '.'.
+std::string pathToPackage(std::string_view text);
+
+// Unchanged when it begins with '.', otherwise every '.' and '/' becomes the path separator.
+std::string packageToFolder(std::string_view text);
+
+// The Java package of a generated file: package + "." + library, or whichever is not empty.
+std::string javaPackage(std::string_view package, std::string_view libName);
+
+}  // namespace tessivar

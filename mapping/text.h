@@ -1,0 +1,29 @@
+// Text helpers. Every text in the program is UTF-8 in a std::string; the orders the generated output
+// depends on are defined here over that representation.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessivar {
+
+// Compares as UTF-16 code units (unsigned, first difference decides, a prefix is smaller).
+// Invalid UTF-8 bytes compare as the code units 0xDC80..0xDCFF (each byte on its own).
+int compareCodeUnits(std::string_view a, std::string_view b);
+
+struct CodeUnitLess {
+    bool operator()(const std::string& a, const std::string& b) const { return compareCodeUnits(a, b) < 0; }
+};
+
+// Case-insensitive comparison of narrow text in the manner of the ANSI comparison the program uses
+// for GUID texts: ASCII letters fold to upper case, other bytes compare as unsigned bytes.
+int compareIgnoreCase(std::string_view a, std::string_view b);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+std::u16string toUtf16(std::string_view utf8);
+std::string fromUtf16(std::u16string_view utf16);
+
+// Replaces every occurrence of `from` (non-empty) by `to`, left to right, never rescanning `to`.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+}  // namespace tessivar

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs; does nothing for packages already present.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev googletest libcli11-dev
+  clang-14 libclang-rt-14-dev
+  mingw-w64-tools g++-mingw-w64-x86-64-posix
+  wine wine64 wine64-tools
+  openjdk-17-jdk-headless ant
+  xvfb xdotool imagemagick
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,72 @@
+// The naming rules, GUID text and the text orders the generated output depends on.
+#include <gtest/gtest.h>
+
+#include "engine/file_system.h"
+#include "mapping/guid_text.h"
+#include "mapping/names.h"
+#include "mapping/text.h"
+#include "mapping/type_entry.h"
+
+namespace tessivar {
+namespace {
+
+TEST(SafeIdentifier, PrefixesOnlyExactReservedNames) {
+    EXPECT_EQ(safeIdentifier("equals"), "_equals");
+    EXPECT_EQ(safeIdentifier("Equals"), "Equals");
+    EXPECT_EQ(safeIdentifier("_equals"), "_equals");
+    EXPECT_EQ(safeIdentifier("class"), "class");
+    EXPECT_EQ(safeIdentifier("getGuidToken"), "_getGuidToken");
+    EXPECT_EQ(safeIdentifier("wait"), "_wait");
+    EXPECT_EQ(ReservedNames::instance().size(), 32u);
+}
+
+TEST(PackageText, PathToPackageAndPackageToFolder) {
+    EXPECT_EQ(pathToPackage("com/example\\widgets"), "com.example.widgets");
+    EXPECT_EQ(pathToPackage("com.example"), "com.example");
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(packageToFolder("com.example"), "com" + sep + "example");
+    EXPECT_EQ(packageToFolder("com/example"), "com" + sep + "example");
+    EXPECT_EQ(packageToFolder(".hidden.pkg"), ".hidden.pkg");
+    EXPECT_EQ(packageToFolder(""), "");
+    EXPECT_EQ(javaPackage("com/example", "WidgetLib"), "com.example.WidgetLib");
+    EXPECT_EQ(javaPackage("", "WidgetLib"), "WidgetLib");
+    EXPECT_EQ(javaPackage("com.example", ""), "com.example");
+}
+
+TEST(GuidText, BracedUpperCaseAndParsedBack) {
+    Guid g{0x6b1d2c3e, 0x4f50, 0x4a61, {0x8b, 0x72, 0x9c, 0x83, 0xd4, 0xe5, 0xf6, 0x07}};
+    const std::string text = guidText(g);
+    EXPECT_EQ(text, "{6B1D2C3E-4F50-4A61-8B72-9C83D4E5F607}");
+    EXPECT_EQ(text.size(), 38u);
+    EXPECT_EQ(parseGuidText("{6b1d2c3e-4f50-4a61-8b72-9c83d4e5f607}"), g);
+    EXPECT_FALSE(parseGuidText("6B1D2C3E-4F50-4A61-8B72-9C83D4E5F607"));
+    EXPECT_FALSE(parseGuidText("{6B1D2C3E-4F50-4A61-8B72-9C83D4E5F60X}"));
+    EXPECT_FALSE(parseGuidText("{6B1D2C3E04F50-4A61-8B72-9C83D4E5F607}"));
+}
+
+TEST(TextOrder, CodeUnitOrderMatchesUtf16) {
+    EXPECT_LT(compareCodeUnits("VBRUN", "stdole"), 0);  // upper case sorts first
+    EXPECT_LT(compareCodeUnits("abc", "abcd"), 0);
+    EXPECT_EQ(compareCodeUnits("abc", "abc"), 0);
+    // U+FF21 (one code unit) sorts after U+10000 (a surrogate pair starting 0xD800) in UTF-16,
+    // though UTF-8 byte order puts it first.
+    EXPECT_GT(compareCodeUnits("\xEF\xBC\xA1", "\xF0\x90\x80\x80"), 0);
+    EXPECT_EQ(fromUtf16(toUtf16("a\xC3\xA9\xF0\x90\x80\x80")), "a\xC3\xA9\xF0\x90\x80\x80");
+}
+
+TEST(TextOrder, TypeEntriesOrderByGuidIgnoringCaseThenName) {
+    TypeEntry a{"A", "", "", "{0000000A-0000-0000-0000-000000000000}", 0, nullptr};
+    TypeEntry lower{"A", "", "", "{0000000a-0000-0000-0000-000000000000}", 0, nullptr};
+    TypeEntry b{"B", "", "", "{0000000A-0000-0000-0000-000000000000}", 0, nullptr};
+    TypeEntrySet set{a, lower, b};
+    EXPECT_EQ(set.size(), 2u);
+    EXPECT_EQ(set.begin()->name, "A");
+}
+
+TEST(TextReplace, LeftToRightWithoutRescanning) {
+    EXPECT_EQ(replaceAll("$P$-$P$", "$P$", "x$P$"), "x$P$-x$P$");
+    EXPECT_EQ(replaceAll("none", "$P$", "x"), "none");
+}
+
+}  // namespace
+}  // namespace tessivar

@@ -1,0 +1,13 @@
+// The order of a run's coclass set.
+#include "typelib/class_entry.h"
+
+#include "mapping/text.h"
+
+namespace tessivar {
+
+bool ClassEntryClsidLess::operator()(const ClassEntry& a, const ClassEntry& b) const {
+    if (a.clsid.size() != b.clsid.size()) return a.clsid.size() < b.clsid.size();
+    return compareIgnoreCase(a.clsid, b.clsid) < 0;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,26 @@
+// Small helpers over the type library seam.
+#include "typelib/typelib_api.h"
+
+namespace tessivar {
+
+std::string typeName(const TypeInfo& info, MemberId memid) {
+    Documentation doc;
+    if (info.documentation(memid, doc) != kOk || !doc.name) return {};
+    return *doc.name;
+}
+
+std::string libraryName(const TypeLib& lib) {
+    Documentation doc;
+    if (lib.documentation(-1, doc) != kOk || !doc.name) return {};
+    return *doc.name;
+}
+
+const char* ComError::what() const noexcept {
+    switch (static_cast<std::uint32_t>(hr_)) {
+        case 0x80004003u: return "a required interface pointer is missing (E_POINTER)";
+        case 0x8007000Eu: return "out of memory (E_OUTOFMEMORY)";
+        default: return "COM error";
+    }
+}
+
+}  // namespace tessivar
