@@ -56,6 +56,10 @@ public:
     virtual RegStatus createKey(RegRoot root, std::string_view path, std::unique_ptr<RegKey>& out) = 0;
     // ExpandEnvironmentStrings over the environment this registry belongs to.
     virtual std::string expandEnvironment(std::string_view text) const = 0;
+    // The file this machine opens for a path as the registry stores it (a Windows path in the portable
+    // build, mapped through the prefix's drives); empty when there is none. The Windows build returns
+    // the path unchanged.
+    virtual std::string localPath(std::string_view registeredPath) const = 0;
 };
 
 }  // namespace tessivar

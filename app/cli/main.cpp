@@ -35,6 +35,7 @@ public:
         return kRegAccessDenied;
     }
     std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
+    std::string localPath(std::string_view) const override { return {}; }
 };
 
 class CliHost : public RequestHost {
