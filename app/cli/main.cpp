@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/cli/console_ui.h"
 #include "engine/posix/posix_file_system.h"
 #include "engine/request.h"
+#include "typelib/dump.h"
 #include "typelib/class_lookups.h"
 #include "typelib/platform_loader.h"
 
@@ -100,6 +102,23 @@ int runGenerate(const GenerateOptions& opt) {
     return 0;
 }
 
+// `tessivar dump FILE`: the canonical text of the file's type library, to stdout or to a file.
+int runDump(const std::string& path, const std::string& outputPath) {
+    EmptyRegistry registry;
+    auto loader = makePlatformTypeLibLoader(&registry);
+    HResult hr = kOk;
+    const std::string text = dumpTypeLibFile(*loader, path, hr);
+    if (hr != kOk) {
+        std::fprintf(stderr, "Error: %s cannot be loaded as a type library (0x%08X)%s.\n", path.c_str(),
+                     static_cast<unsigned>(hr), hr == kUnsupportedFormat ? ": its format is not supported" : "");
+        return 1;
+    }
+    if (outputPath.empty()) return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? 0 : 1;
+    std::ofstream out(outputPath, std::ios::binary);
+    out << text;
+    return out.good() ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace tessivar
 
@@ -121,7 +140,13 @@ int main(int argc, char** argv) {
     generate->add_flag("--hidden", gen.hidden, "Skip hidden properties");
     generate->add_flag("--quiet,-q", gen.quiet, "Do not print the log");
 
+    std::string dumpPath, dumpOutput;
+    CLI::App* dump = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
+    dump->add_option("file", dumpPath, "Type library file (a trailing \\N selects resource N)")->required();
+    dump->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output");
+
     CLI11_PARSE(app, argc, argv);
     if (generate->parsed()) return runGenerate(gen);
+    if (dump->parsed()) return runDump(dumpPath, dumpOutput);
     return 2;
 }
