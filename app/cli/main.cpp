@@ -7,7 +7,11 @@
 #include <string>
 
 #include "app/cli/console_ui.h"
+#ifdef _WIN32
+#include "engine/windows/windows_file_system.h"
+#else
 #include "engine/posix/posix_file_system.h"
+#endif
 #include "engine/request.h"
 #include "typelib/dump.h"
 #include "typelib/class_lookups.h"
@@ -62,7 +66,11 @@ struct GenerateOptions {
 
 int runGenerate(const GenerateOptions& opt) {
     ConsoleUi ui(opt.quiet);
+#ifdef _WIN32
+    WindowsFileSystem files;
+#else
     PosixFileSystem files;
+#endif
     EmptyRegistry registry;
     NoSettingsStore settings;
     auto loader = makePlatformTypeLibLoader(&registry);
