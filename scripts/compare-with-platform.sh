@@ -17,25 +17,28 @@ mapfile -t files < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x0
 
 wineserver -p 2>/dev/null || true  # keep one server for all runs
 compared=0 identical=0 different=0 skipped=0
+# compare_one LINUX-PATH RESOURCE-ID LABEL: dumps one library both ways and compares the texts.
+compare_one() {
+  local path=$1 id=$2 name=$3 winpath prc wrc
+  winpath="Z:$(printf '%s' "$path" | tr / '\\')"
+  if [ "$id" != 1 ]; then path="$path\\$id"; winpath="$winpath\\$id"; fi
+  "$portable" dump "$path" --search-folder "$libdir" -o "$out/$name.portable" 2>/dev/null; prc=$?
+  wine "$windows" dump "$winpath" -o "Z:$(printf '%s' "$out/$name.windows" | tr / '\\')" 2>/dev/null; wrc=$?
+  if [ $prc -ne 0 ] && [ $wrc -ne 0 ]; then skipped=$((skipped + 1)); rm -f "$out/$name".*; return; fi
+  compared=$((compared + 1))
+  if [ $prc -eq 0 ] && [ $wrc -eq 0 ] && cmp -s "$out/$name.portable" "$out/$name.windows"; then
+    identical=$((identical + 1))
+  else
+    different=$((different + 1))
+    diff "$out/$name.portable" "$out/$name.windows" > "$out/$name.diff" 2>&1 || true
+    echo "DIFFERENT: $name (portable exit $prc, windows exit $wrc; see $out/$name.diff)"
+  fi
+}
 for f in "${files[@]}"; do
-  for id in 1 2 3; do
-    path="$libdir/$f"
-    [ "$id" = 1 ] || path="$path\\$id"
-    winpath="Z:$(printf '%s' "$libdir/$f" | tr / '\\')"
-    [ "$id" = 1 ] || winpath="$winpath\\$id"
-    name="${f}_$id"
-    "$portable" dump "$path" -o "$out/$name.portable" 2>/dev/null; prc=$?
-    wine "$windows" dump "$winpath" -o "Z:$(printf '%s' "$out/$name.windows" | tr / '\\')" 2>/dev/null; wrc=$?
-    if [ $prc -ne 0 ] && [ $wrc -ne 0 ]; then skipped=$((skipped + 1)); rm -f "$out/$name".*; continue; fi
-    compared=$((compared + 1))
-    if [ $prc -eq 0 ] && [ $wrc -eq 0 ] && cmp -s "$out/$name.portable" "$out/$name.windows"; then
-      identical=$((identical + 1))
-    else
-      different=$((different + 1))
-      diff "$out/$name.portable" "$out/$name.windows" > "$out/$name.diff" 2>&1 || true
-      echo "DIFFERENT: $f resource $id (portable exit $prc, windows exit $wrc; see $out/$name.diff)"
-    fi
-  done
+  for id in 1 2 3; do compare_one "$libdir/$f" "$id" "${f}_$id"; done
+done
+for f in "$root"/tests/fixtures/tlb/*; do
+  for id in 1 2 3; do compare_one "$f" "$id" "fixture_$(basename "$f")_$id"; done
 done
 echo "compared $compared type libraries: $identical identical, $different different ($skipped resource numbers absent in both)"
 [ "$different" -eq 0 ]

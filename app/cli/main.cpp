@@ -111,9 +111,9 @@ int runGenerate(const GenerateOptions& opt) {
 }
 
 // `tessivar dump FILE`: the canonical text of the file's type library, to stdout or to a file.
-int runDump(const std::string& path, const std::string& outputPath) {
+int runDump(const std::string& path, const std::string& outputPath, const std::vector<std::string>& folders) {
     EmptyRegistry registry;
-    auto loader = makePlatformTypeLibLoader(&registry);
+    auto loader = makePlatformTypeLibLoader(&registry, folders);
     HResult hr = kOk;
     const std::string text = dumpTypeLibFile(*loader, path, hr);
     if (hr != kOk) {
@@ -149,12 +149,14 @@ int main(int argc, char** argv) {
     generate->add_flag("--quiet,-q", gen.quiet, "Do not print the log");
 
     std::string dumpPath, dumpOutput;
+    std::vector<std::string> dumpFolders;
     CLI::App* dump = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
     dump->add_option("file", dumpPath, "Type library file (a trailing \\N selects resource N)")->required();
     dump->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output");
+    dump->add_option("--search-folder", dumpFolders, "Folder to search for referenced type libraries (repeatable)");
 
     CLI11_PARSE(app, argc, argv);
     if (generate->parsed()) return runGenerate(gen);
-    if (dump->parsed()) return runDump(dumpPath, dumpOutput);
+    if (dump->parsed()) return runDump(dumpPath, dumpOutput, dumpFolders);
     return 2;
 }

@@ -308,4 +308,8 @@ public:
 
 std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry*) { return std::make_unique<PlatformLoader>(); }
 
+std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry*, std::vector<std::string>) {
+    return std::make_unique<PlatformLoader>();
+}
+
 }  // namespace tessivar
