@@ -3,11 +3,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/cli/console_ui.h"
+#ifdef _WIN32
+#include "engine/windows/windows_file_system.h"
+#else
 #include "engine/posix/posix_file_system.h"
+#endif
 #include "engine/request.h"
+#include "typelib/dump.h"
 #include "typelib/class_lookups.h"
 #include "typelib/platform_loader.h"
 
@@ -60,7 +66,11 @@ struct GenerateOptions {
 
 int runGenerate(const GenerateOptions& opt) {
     ConsoleUi ui(opt.quiet);
+#ifdef _WIN32
+    WindowsFileSystem files;
+#else
     PosixFileSystem files;
+#endif
     EmptyRegistry registry;
     NoSettingsStore settings;
     auto loader = makePlatformTypeLibLoader(&registry);
@@ -100,6 +110,23 @@ int runGenerate(const GenerateOptions& opt) {
     return 0;
 }
 
+// `tessivar dump FILE`: the canonical text of the file's type library, to stdout or to a file.
+int runDump(const std::string& path, const std::string& outputPath, const std::vector<std::string>& folders) {
+    EmptyRegistry registry;
+    auto loader = makePlatformTypeLibLoader(&registry, folders);
+    HResult hr = kOk;
+    const std::string text = dumpTypeLibFile(*loader, path, hr);
+    if (hr != kOk) {
+        std::fprintf(stderr, "Error: %s cannot be loaded as a type library (0x%08X)%s.\n", path.c_str(),
+                     static_cast<unsigned>(hr), hr == kUnsupportedFormat ? ": its format is not supported" : "");
+        return 1;
+    }
+    if (outputPath.empty()) return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? 0 : 1;
+    std::ofstream out(outputPath, std::ios::binary);
+    out << text;
+    return out.good() ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace tessivar
 
@@ -121,7 +148,15 @@ int main(int argc, char** argv) {
     generate->add_flag("--hidden", gen.hidden, "Skip hidden properties");
     generate->add_flag("--quiet,-q", gen.quiet, "Do not print the log");
 
+    std::string dumpPath, dumpOutput;
+    std::vector<std::string> dumpFolders;
+    CLI::App* dump = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
+    dump->add_option("file", dumpPath, "Type library file (a trailing \\N selects resource N)")->required();
+    dump->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output");
+    dump->add_option("--search-folder", dumpFolders, "Folder to search for referenced type libraries (repeatable)");
+
     CLI11_PARSE(app, argc, argv);
     if (generate->parsed()) return runGenerate(gen);
+    if (dump->parsed()) return runDump(dumpPath, dumpOutput, dumpFolders);
     return 2;
 }
