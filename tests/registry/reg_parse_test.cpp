@@ -207,6 +207,21 @@ TEST(RegistryLimits, NamesAndDepthAtTheBoundary) {
     expectRefused({"too deep", h + "[" + deep + "\\\\k]\n", 2, "deeper than 512 levels"}, true);
 }
 
+TEST(RegistryLimits, EntriesBeyondTheBudgetAreRefused) {
+    const std::string wine = "WINE REGISTRY Version 2\n[A\\\\B]\n\"v\"=\"1\"\n[a\\\\b]\n\"V\"=\"2\"\n\"w\"=\"3\"\n";
+    RegNode enough, tooSmall;
+    EXPECT_FALSE(parseWineRegistry(wine, enough, 4));  // A, B, v, w: names met again cost nothing
+    const auto error = parseWineRegistry(wine, tooSmall, 3);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 6u);
+    EXPECT_EQ(error->message, "more than 3 keys and values");
+
+    RegRoots roots;
+    const auto exportError = parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\A\\B\\C]\n", roots, 2);
+    ASSERT_TRUE(exportError);
+    EXPECT_EQ(exportError->line, 2u);
+}
+
 // Every cut of a valid file is either read or refused with a line inside the text, never a crash.
 TEST(RegistryRobustness, TruncatedFilesNeverCrash) {
     const std::string wine = readRegFixture("wine_system.reg");

@@ -107,9 +107,23 @@ RegValue stringValue(std::uint32_t type, std::string_view text) {
 
 std::size_t utf16Length(std::string_view text) { return toUtf16(text).size(); }
 
+struct Budget {
+    std::size_t left;
+    std::size_t limit;
+    explicit Budget(std::size_t maxEntries) : left(maxEntries), limit(maxEntries) {}
+    bool take(std::string& why) {
+        if (left > 0) {
+            --left;
+            return true;
+        }
+        why = "more than " + std::to_string(limit) + " keys and values";
+        return false;
+    }
+};
+
 // The key below `root` at a '\'-separated path, made as needed; null with `why` when the path breaks
 // the platform's limits.
-RegNode* makeKeyPath(RegNode& root, std::string_view path, std::string& why) {
+RegNode* makeKeyPath(RegNode& root, std::string_view path, Budget& budget, std::string& why) {
     RegNode* node = &root;
     std::size_t depth = 0;
     while (true) {
@@ -127,6 +141,7 @@ RegNode* makeKeyPath(RegNode& root, std::string_view path, std::string& why) {
             why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
             return nullptr;
         }
+        if (!node->subkeys.contains(name) && !budget.take(why)) return nullptr;
         node = &node->child(name);
         if (cut == std::string_view::npos) return node;
         path.remove_prefix(cut + 1);
@@ -419,10 +434,11 @@ std::string ansiToUtf8(std::string_view bytes) {
     return fromUtf16(units);
 }
 
-std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root) {
+std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root, std::size_t maxEntries) {
     Lines lines(bytes);
     std::string_view line;
     std::string why;
+    Budget budget(maxEntries);
     auto fail = [&](std::string message) { return RegParseError{lines.number(), std::move(message)}; };
     if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
         return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
@@ -434,7 +450,7 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
             std::size_t pos = 1;
             std::u16string path;
             if (!readWineString(line, pos, ']', path, why)) return fail("key line: " + why);
-            key = makeKeyPath(root, fromUtf16(path), why);  // the time stamp after ']' is not needed
+            key = makeKeyPath(root, fromUtf16(path), budget, why);  // the time stamp after ']' is not needed
             if (!key) return fail(why);
             continue;
         }
@@ -452,17 +468,19 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
         if (pos == line.size() || line[pos] != '=') return fail("expected '=' after the value name");
         RegValue value;
         if (!readWineData(lines, trimLeft(line.substr(pos + 1)), value, why)) return fail(why);
+        if (!key->values.contains(name) && !budget.take(why)) return fail(why);
         key->values.insert_or_assign(std::move(name), std::move(value));
     }
     return std::nullopt;
 }
 
-std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& roots) {
+std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& roots, std::size_t maxEntries) {
     std::string text;
     if (auto bad = decodeExport(bytes, text)) return RegParseError{1, *bad};
     Lines lines(text);
     std::string_view line;
     std::string why;
+    Budget budget(maxEntries);
     auto fail = [&](std::string message) { return RegParseError{lines.number(), std::move(message)}; };
 
     bool unicode = false;
@@ -504,7 +522,7 @@ std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& ro
                     parent->remove(last == std::string_view::npos ? rest : rest.substr(last + 1));
                 continue;
             }
-            key = rest.empty() ? root : makeKeyPath(*root, rest, why);
+            key = rest.empty() ? root : makeKeyPath(*root, rest, budget, why);
             if (!key) return fail(why);
             dropping = false;
             continue;
@@ -522,6 +540,7 @@ std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& ro
         std::optional<RegValue> value;
         if (!readExportData(lines, trimLeft(line.substr(pos + 1)), unicode, value, why)) return fail(why);
         if (!key) continue;
+        if (value && !key->values.contains(name) && !budget.take(why)) return fail(why);
         if (value)
             key->values.insert_or_assign(std::move(name), std::move(*value));
         else if (const auto it = key->values.find(name); it != key->values.end())
