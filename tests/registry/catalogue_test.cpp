@@ -10,11 +10,11 @@
 namespace tessivar {
 namespace {
 
-using testing::FakeLib;
-using testing::FakeLoader;
-using testing::FakeType;
-using testing::readRegFixture;
-using testing::registryOf;
+using test::FakeLib;
+using test::FakeLoader;
+using test::FakeType;
+using test::readRegFixture;
+using test::registryOf;
 
 const std::string kWidgetsGuid = "{D0000000-0000-0000-0000-000000000001}";
 const std::string kWidgetsPath = "C:\\Libs\\widgets.tlb";

@@ -11,7 +11,7 @@
 #include "mapping/guid_text.h"
 #include "typelib/typelib_api.h"
 
-namespace tessivar::testing {
+namespace tessivar::test {
 
 struct FakeType : TypeInfo {
     FakeType(std::string n, const std::string& guidText, TypeKind k) : name(std::move(n)), guid(*parseGuidText(guidText)), kind(k) {}
@@ -90,4 +90,4 @@ struct FakeLoader : TypeLibLoader {
     }
 };
 
-}  // namespace tessivar::testing
+}  // namespace tessivar::test

@@ -14,9 +14,9 @@ namespace tessivar {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readRegFixture;
-using testing::registryOf;
-using testing::valueText;
+using test::readRegFixture;
+using test::registryOf;
+using test::valueText;
 
 std::unique_ptr<Registry> fixturePrefixRegistry() {
     RegistryOpenResult r = registryFromWineFiles(readRegFixture("wine_system.reg"), readRegFixture("wine_user.reg"), {});
@@ -152,7 +152,7 @@ TEST(WinePrefixRegistry, OpensFilesAndDrivesAndNamesBadLines) {
 TEST(RegExportRegistry, OpensFileWithUserDrives) {
     TempDir machine;
     machine.write("Libs/Widgets.TLB");
-    RegistryOpenResult r = openRegExportRegistry(testing::regFixturePath("classes.reg"),
+    RegistryOpenResult r = openRegExportRegistry(test::regFixturePath("classes.reg"),
                                                  {{'c', machine.path.string()}});
     ASSERT_TRUE(r.registry) << r.error;
     const std::string registered = valueText(*r.registry, RegRoot::ClassesRoot,

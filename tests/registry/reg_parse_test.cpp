@@ -11,8 +11,8 @@
 namespace tessivar {
 namespace {
 
-using testing::readRegFixture;
-using testing::utf16Export;
+using test::readRegFixture;
+using test::utf16Export;
 
 const RegValue* valueAt(const RegNode& root, std::string_view path, std::string_view name) {
     const RegNode* key = root.find(path);

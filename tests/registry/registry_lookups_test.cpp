@@ -8,8 +8,8 @@
 namespace tessivar {
 namespace {
 
-using testing::readRegFixture;
-using testing::registryOf;
+using test::readRegFixture;
+using test::registryOf;
 
 class Lookups : public ::testing::Test {
 protected:

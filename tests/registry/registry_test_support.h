@@ -13,7 +13,7 @@
 #include "typelib/posix/file_registry.h"
 #include "typelib/posix/reg_parse.h"
 
-namespace tessivar::testing {
+namespace tessivar::test {
 
 inline std::string regFixturePath(const std::string& name) {
     return std::string(TESSIVAR_SOURCE_DIR) + "/tests/fixtures/reg/" + name;
@@ -56,4 +56,4 @@ inline std::string valueText(Registry& registry, RegRoot root, std::string_view 
     return value.text();
 }
 
-}  // namespace tessivar::testing
+}  // namespace tessivar::test

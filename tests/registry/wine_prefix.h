@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-namespace tessivar::testing {
+namespace tessivar::test {
 
 inline std::string commandOutput(const std::string& command) {
     std::string out;
@@ -68,4 +68,4 @@ inline std::optional<std::string> sharedWinePrefix(std::string& why) {
     return prefix.string();
 }
 
-}  // namespace tessivar::testing
+}  // namespace tessivar::test

@@ -14,7 +14,7 @@ namespace {
 
 TEST(WinePrefixClasses, FileSystemObjectResolvesToItsCoclassAndInterfaces) {
     std::string why;
-    const auto prefix = testing::sharedWinePrefix(why);
+    const auto prefix = test::sharedWinePrefix(why);
     if (!prefix) GTEST_SKIP() << why;
     RegistryOpenResult r = openWinePrefixRegistry(*prefix);
     ASSERT_TRUE(r.registry) << r.error;

@@ -24,7 +24,7 @@ class WineRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string why;
-        const auto found = testing::sharedWinePrefix(why);
+        const auto found = test::sharedWinePrefix(why);
         if (!found) GTEST_SKIP() << why;
         prefix = *found;
         RegistryOpenResult r = openWinePrefixRegistry(prefix);
