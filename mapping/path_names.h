@@ -26,6 +26,12 @@ struct JavaFileLocation {
     std::string fileStem;  // the safe type name
 };
 
+// root [/ package folders] [/ safe library name]: the folder of a library's generated files.
+std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName);
+
+// The file of type `typeName` (made safe) in `folder`.
+JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName);
+
 // The location of type `typeName` of library `libName` under `root` with the generator's package; the
 // library and type names are made safe (and logged when changed).
 JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
