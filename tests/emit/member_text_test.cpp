@@ -188,6 +188,8 @@ TEST(CallBody, EveryInvokeKindAndResultKind) {
     vtableGet.viaVtable = true;
     MemberInfo vtableFind = member(INVOKE_FUNC, {param(VT_USERDEFINED, "Find", 0, "IOwner"), param(VT_I4, "i")});
     vtableFind.viaVtable = true;
+    // A window handle keeps vt 29 with a primitive Java type.
+    const ParamInfo handle = mapSpecialType(param(VT_USERDEFINED, "Window", 0, "wireHWND"));
 
     const BodyCase cases[] = {
         {"void method", member(INVOKE_FUNC, {param(VT_VOID, "Go")}), "invoke(\"Go\");"},
@@ -229,6 +231,8 @@ TEST(CallBody, EveryInvokeKindAndResultKind) {
          "return (java.lang.Object) get(\"Value\");"},
         {"_NewEnum getter with arguments", member(INVOKE_PROPERTYGET, {param(VT_UNKNOWN, "_newEnum"), param(VT_I4, "i")}),
          "return new com.corlith.kovra.Enumeration((IUnknown) getN(\"_newEnum\", new java.lang.Object[]{new java.lang.Integer(i)}));"},
+        {"handle getter", member(INVOKE_PROPERTYGET, {handle}), "return ((java.lang.Long) get(\"Window\")).longValue();"},
+        {"handle method", member(INVOKE_FUNC, {handle}), "return ((java.lang.Long) invoke(\"Window\")).longValue();"},
         {"object setter", member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Caption"), param(VT_BSTR, "Caption")}),
          "put(\"Caption\", newCaption);"},
         {"setter by reference", member(INVOKE_PROPERTYPUTREF, {param(VT_VOID, "Font"), param(VT_DISPATCH, "Font")}),
