@@ -1,0 +1,145 @@
+// Opening the registry and the class catalogue a command works on.
+#include "app/cli/class_source.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "mapping/text.h"
+#include "typelib/catalogue.h"
+#include "typelib/platform_loader.h"
+#include "typelib/posix/file_registry.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The registry of a machine that has none: a type library file can still be read without one.
+class EmptyRegistry : public Registry {
+public:
+    RegStatus openKey(RegRoot, std::string_view, RegAccess, std::unique_ptr<RegKey>& out) override {
+        out.reset();
+        return kRegFileNotFound;
+    }
+    RegStatus createKey(RegRoot, std::string_view, std::unique_ptr<RegKey>& out) override {
+        out.reset();
+        return kRegAccessDenied;
+    }
+    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
+    std::string localPath(std::string_view) const override { return {}; }
+};
+
+bool showsBefore(const ClassEntry* a, const ClassEntry* b) {
+    const int c = compareIgnoreCase(a->progId, b->progId);
+    return c != 0 ? c < 0 : compareCodeUnits(a->progId, b->progId) < 0;
+}
+
+std::string hex(HResult hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+// The registry the options name. In file mode a registry only helps to find the libraries a file
+// refers to, so a missing default prefix is no error there.
+std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
+    RegistryOpenResult opened;
+    if (options.regFile) {
+        opened = openRegExportRegistry(*options.regFile, DriveMap(options.drives.begin(), options.drives.end()));
+    } else {
+        const std::string prefix = options.winePrefix.value_or(defaultWinePrefix());
+        std::error_code ec;
+        if (!fs::exists(fs::path(prefix) / "system.reg", ec)) {
+            if (fileMode && !options.winePrefix) {
+                out = std::make_unique<EmptyRegistry>();
+                return std::nullopt;
+            }
+            return "There is no Wine prefix at " + prefix +
+                   " (it has no system.reg): give --wine-prefix DIR or --registry FILE.reg, or set WINEPREFIX.";
+        }
+        opened = openWinePrefixRegistry(prefix);
+    }
+    if (!opened.registry) return "The registry cannot be read: " + opened.error + ".";
+    out = std::move(opened.registry);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<const ClassEntry*> shownOrder(const ClassCatalogue& classes) {
+    std::vector<const ClassEntry*> order;
+    order.reserve(classes.size());
+    for (const ClassEntry& e : classes) order.push_back(&e);
+    std::stable_sort(order.begin(), order.end(), showsBefore);
+    return order;
+}
+
+std::string firstShownName(const ClassCatalogue& classes) {
+    const auto order = shownOrder(classes);
+    return order.empty() ? std::string() : order.front()->progId;
+}
+
+void useRegisteredClasses(ClassSource& source) {
+    ClassCatalogue all;
+    ReadRegisteredClasses(*source.registry, all);
+    source.classes.clear();
+    source.typeLibFile.clear();
+    for (ClassEntry& e : all)
+        if (!e.typeLibGuid.empty() && !e.progId.empty() && !e.typeLibPath.empty()) source.classes.push_back(std::move(e));
+}
+
+std::optional<std::string> useTypeLibFile(ClassSource& source, const std::string& path) {
+    source.classes.clear();
+    source.typeLibFile = path;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return path + ": no such file.";
+    if (fs::is_directory(path, ec)) return path + " is a folder, not a type library.";
+    const HResult hr = LoadClassesFromFile(*source.loader, path, source.classes);
+    if (hr != kOk) return path + " is not a type library that can be loaded (" + hex(hr) + ").";
+    return std::nullopt;
+}
+
+std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out) {
+    const bool fileMode = !options.typeLib.empty();
+    if (auto error = openRegistry(options, fileMode, out.registry)) return error;
+    out.loader = makePlatformTypeLibLoader(out.registry.get());
+    if (!fileMode) {
+        useRegisteredClasses(out);
+        return std::nullopt;
+    }
+    // The Open File dialog hands the program a full path, and that path is what the generated files
+    // name as their source; a relative argument is made full the same way.
+    std::error_code ec;
+    fs::path full = fs::absolute(options.typeLib, ec);
+    return useTypeLibFile(out, ec ? options.typeLib : full.lexically_normal().string());
+}
+
+ClassView viewClass(ClassSource& source, const std::string& name) {
+    ClassView view;
+    view.known = std::any_of(source.classes.begin(), source.classes.end(),
+                             [&](const ClassEntry& e) { return e.progId == name; });
+    if (!view.known) return view;
+    view.found = FindClass(*source.loader, name, source.classes);
+    view.interfaces = ListImplementedInterfaces(view.found.typeLibPath, view.found.coClass);
+    return view;
+}
+
+std::string implTypeFlagsText(std::int32_t flags) {
+    static constexpr std::pair<std::int32_t, const char*> kNames[] = {
+        {IMPLTYPEFLAG_FDEFAULT, "default"},
+        {IMPLTYPEFLAG_FSOURCE, "source"},
+        {IMPLTYPEFLAG_FRESTRICTED, "restricted"},
+        {IMPLTYPEFLAG_FDEFAULTVTABLE, "defaultvtable"}};
+    std::string text;
+    auto add = [&](const std::string& word) { text += (text.empty() ? "" : " ") + word; };
+    for (const auto& [bit, name] : kNames)
+        if (flags & bit) {
+            add(name);
+            flags &= ~bit;
+        }
+    if (flags != 0) add(hex(flags));
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace tessivar
