@@ -129,8 +129,11 @@ bool SettingsFile::replace(const Contents& contents) const {
 
     std::error_code ec;
     fs::path target = path_;
-    if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);  // keep a linked dotfile linked
-    if (ec) return false;
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::canonical(target, ec);  // keep a linked dotfile linked
+        if (ec) return false;
+    }
+    ec.clear();
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
     if (ec) return false;
 
