@@ -125,9 +125,10 @@ std::string getStatement(const MemberInfo& m, const std::vector<std::string>& na
                                  ? "getN(\"" + name + std::string(kObjectArray) + arguments(m, names, 1, n - 1) + "}"
                                  : "get(\"" + name + "\"";
     if (r.vt == VT_DISPATCH) return "return (DispatchPtr) " + call + ");";
+    // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
+    if (r.isPrimitive) return "return ((" + r.boxedType + ") " + call + "))." + r.javaType + "Value();";
     if (r.vt == VT_USERDEFINED)
         return "return new " + r.javaType + (m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ") + call + "));";
-    if (r.isPrimitive) return "return ((" + r.boxedType + ") " + call + "))." + r.javaType + "Value();";
     const bool newEnum = isNewEnum(name);
     const std::string cast = (newEnum && !withArguments) ? "IUnknown" : r.boxedType;
     return "return " + (newEnum ? std::string(kEnumerationOpen) : "") + "(" + cast + ") " + call +
