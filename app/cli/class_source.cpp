@@ -35,12 +35,6 @@ bool showsBefore(const ClassEntry* a, const ClassEntry* b) {
     return c != 0 ? c < 0 : compareCodeUnits(a->progId, b->progId) < 0;
 }
 
-std::string hex(HResult hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
-    return text;
-}
-
 // The registry the options name. In file mode a registry only helps to find the libraries a file
 // refers to, so a missing default prefix is no error there.
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
@@ -66,6 +60,12 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 }
 
 }  // namespace
+
+std::string hexStatus(std::int32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
 
 std::vector<const ClassEntry*> shownOrder(const ClassCatalogue& classes) {
     std::vector<const ClassEntry*> order;
@@ -96,23 +96,29 @@ std::optional<std::string> useTypeLibFile(ClassSource& source, const std::string
     if (!fs::exists(path, ec)) return path + ": no such file.";
     if (fs::is_directory(path, ec)) return path + " is a folder, not a type library.";
     const HResult hr = LoadClassesFromFile(*source.loader, path, source.classes);
-    if (hr != kOk) return path + " is not a type library that can be loaded (" + hex(hr) + ").";
+    if (hr != kOk) return path + " is not a type library that can be loaded (" + hexStatus(hr) + ").";
     return std::nullopt;
 }
 
-std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out) {
-    const bool fileMode = !options.typeLib.empty();
-    if (auto error = openRegistry(options, fileMode, out.registry)) return error;
+std::optional<std::string> openLibraries(const SourceOptions& options, ClassSource& out) {
+    if (auto error = openRegistry(options, !options.typeLib.empty(), out.registry)) return error;
     out.loader = makePlatformTypeLibLoader(out.registry.get());
-    if (!fileMode) {
+    return std::nullopt;
+}
+
+std::string fullFilePath(const std::string& path) {
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out) {
+    if (auto error = openLibraries(options, out)) return error;
+    if (options.typeLib.empty()) {
         useRegisteredClasses(out);
         return std::nullopt;
     }
-    // The Open File dialog hands the program a full path, and that path is what the generated files
-    // name as their source; a relative argument is made full the same way.
-    std::error_code ec;
-    fs::path full = fs::absolute(options.typeLib, ec);
-    return useTypeLibFile(out, ec ? options.typeLib : full.lexically_normal().string());
+    return useTypeLibFile(out, fullFilePath(options.typeLib));
 }
 
 ClassView viewClass(ClassSource& source, const std::string& name) {
@@ -138,7 +144,7 @@ std::string implTypeFlagsText(std::int32_t flags) {
             add(name);
             flags &= ~bit;
         }
-    if (flags != 0) add(hex(flags));
+    if (flags != 0) add(hexStatus(flags));
     return text.empty() ? "none" : text;
 }
 

@@ -34,6 +34,11 @@ struct ClassSource {
 
 // Opens the registry and the classes the options name; the message for the user when that fails.
 std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out);
+// Opens only the registry and the loader, for reading the file of --typelib.
+std::optional<std::string> openLibraries(const SourceOptions& options, ClassSource& out);
+
+// The file's full path: the Open File dialog hands the program one, and the generated files name it.
+std::string fullFilePath(const std::string& path);
 
 // Fills the source from a loaded registry or a type library file (the part tests drive with fakes).
 void useRegisteredClasses(ClassSource& source);
@@ -52,6 +57,9 @@ struct ClassView {
     std::vector<TypeEntry> interfaces;
 };
 ClassView viewClass(ClassSource& source, const std::string& name);
+
+// 0x80029C4A: status codes as the platform prints them.
+std::string hexStatus(std::int32_t value);
 
 // "default source" for IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE; unnamed bits in hexadecimal.
 std::string implTypeFlagsText(std::int32_t flags);

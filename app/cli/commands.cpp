@@ -5,6 +5,7 @@
 
 #include "engine/request.h"
 #include "engine/wrapper_generator.h"
+#include "typelib/dump.h"
 
 namespace tessivar {
 namespace {
@@ -150,6 +151,19 @@ int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, Cons
         out << "    " << e.name << ' ' << e.guidText << ' ' << implTypeFlagsText(e.kind) << '\n';
     out.flush();
     return reportMissingCoClass(*name, view, ui) ? kExitFailure : kExitSuccess;
+}
+
+int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui) {
+    HResult status = kOk;
+    const std::string text = dumpTypeLibFile(*libraries.loader, path, status);
+    if (status != kOk) {
+        ui.error(path + " cannot be loaded as a type library (" + hexStatus(status) + ")" +
+                 (status == kUnsupportedFormat ? ": its format is not supported." : "."));
+        return kExitFailure;
+    }
+    out << text;
+    out.flush();
+    return out ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace tessivar

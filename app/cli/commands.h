@@ -55,4 +55,7 @@ int list(const ClassSource& source, const ListOptions& options, std::ostream& ou
 
 int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, ConsoleUi& ui);
 
+// The canonical text of everything the type library interface shows for a file.
+int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui);
+
 }  // namespace tessivar

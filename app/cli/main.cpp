@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "app/cli/class_source.h"
@@ -27,8 +27,9 @@ struct SourceArgs {
     CLI::Option* typeLib = nullptr;
 };
 
-void addSourceOptions(CLI::App& cmd, SourceArgs& args) {
-    args.typeLib = cmd.add_option("--typelib", args.options.typeLib,
+void addSourceOptions(CLI::App& cmd, SourceArgs& args, bool withTypeLib = true) {
+    if (withTypeLib)
+        args.typeLib = cmd.add_option("--typelib", args.options.typeLib,
                                   "Type library file (.tlb, .olb, .dll, .exe, .ocx) whose coclasses to use")
                        ->type_name("FILE");
     auto* prefix = cmd.add_option_function<std::string>(
@@ -63,10 +64,7 @@ void finishSourceOptions(SourceArgs& args) {
 // whichever folder the next run starts in.
 std::string fullFolder(const std::string& folder) {
     if (folder.empty()) return folder;
-    std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(folder, ec).lexically_normal();
-    if (ec) return folder;
-    std::string text = full.string();
+    std::string text = fullFilePath(folder);
     while (text.size() > 1 && text.back() == '/') text.pop_back();
     return text;
 }
@@ -137,6 +135,16 @@ int main(int argc, char** argv) {
     showProgId->excludes(showSource.typeLib);
     showCoClass->needs(showSource.typeLib);
 
+    // dump
+    CLI::App* dmp = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
+    SourceArgs dumpSource;
+    addSourceOptions(*dmp, dumpSource, /*withTypeLib=*/false);
+    std::string dumpOutput;
+    dmp->add_option("file", dumpSource.options.typeLib, "Type library file (a trailing \\N selects resource N)")
+        ->required();
+    dmp->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output")
+        ->type_name("FILE");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -193,6 +201,29 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
         return show(source, showChoice, std::cout, ui);
+    }
+
+    if (dmp->parsed()) {
+        finishSourceOptions(dumpSource);
+        ConsoleUi ui(std::cout, std::cerr, false, false);
+        ClassSource libraries;
+        if (auto error = openLibraries(dumpSource.options, libraries)) {
+            ui.error(*error);
+            return kExitFailure;
+        }
+        if (dumpOutput.empty()) return dump(libraries, dumpSource.options.typeLib, std::cout, ui);
+        std::ofstream file(dumpOutput, std::ios::binary);
+        if (!file) {
+            ui.error(dumpOutput + " cannot be created.");
+            return kExitFailure;
+        }
+        const int status = dump(libraries, dumpSource.options.typeLib, file, ui);
+        file.close();
+        if (status == kExitSuccess && !file) {
+            ui.error(dumpOutput + " cannot be written.");
+            return kExitFailure;
+        }
+        return status;
     }
     return kExitUsage;
 }

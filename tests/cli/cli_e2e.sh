@@ -88,14 +88,14 @@ usage)
     ;;
 help)
     run --version; expect_status 0; expect_out_has "tessivar 0.1.0"
-    for cmd in "" generate list show; do
+    for cmd in "" generate list show dump; do
         run $cmd --help; expect_status 0; grep -q "^Usage:" "$work/out" || fail "no usage text for '$cmd'"
     done
     ;;
 man_page)
     # The installed manual names every option the commands accept.
     sed 's/\\//g' "$MAN_PAGE" >"$work/man.txt"
-    for cmd in generate list show; do
+    for cmd in generate list show dump; do
         run $cmd --help
         for opt in $(grep -oE -- '--[a-z][a-z-]+' "$work/out" | sort -u); do
             [ "$opt" = --help ] && continue
@@ -212,6 +212,18 @@ unknown_coclass)
     make_runtime
     run generate --typelib "$SAMPLE" --coclass Gadget --jar-module W --runtime kovra
     expect_status 1; expect_err "Error: $SAMPLE has no coclass named Gadget."
+    ;;
+dump)
+    run dump "$SAMPLE"
+    expect_status 0; expect_err ""
+    grep -q "WidgetColor" "$work/out" || fail "the dump does not show WidgetColor"
+    cp "$work/out" "$work/first"
+    run dump "$SAMPLE" -o "$work/dumped.txt"
+    expect_status 0; expect_out_empty
+    cmp -s "$work/first" "$work/dumped.txt" || fail "dump -o wrote other text than standard output"
+    printf 'just text\n' >"$work/notes.tlb"
+    run dump "$work/notes.tlb"
+    expect_status 1; expect_err_has "Error: $work/notes.tlb cannot be loaded as a type library (0x"
     ;;
 unwritable_destination)
     make_runtime

@@ -1,19 +1,16 @@
-// The portable build's LoadTypeLib. Placeholder until the file reader lands: every load fails.
+// The portable build's LoadTypeLib: the file reader, with paths mapped as the file-system seam maps them.
 #include "typelib/platform_loader.h"
 
+#include "engine/posix/posix_file_system.h"
+#include "typelib/reader/file_loader.h"
+
 namespace tessivar {
-namespace {
 
-class UnavailableLoader : public TypeLibLoader {
-public:
-    HResult load(const std::string&, std::shared_ptr<const TypeLib>& out) override {
-        out.reset();
-        return kCantLoadLibrary;
-    }
-};
-
-}  // namespace
-
-std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry*) { return std::make_unique<UnavailableLoader>(); }
+std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry) {
+    reader::ReaderOptions options;
+    options.registry = registry;
+    options.localFile = nativePath;
+    return std::make_unique<reader::FileTypeLibLoader>(std::move(options));
+}
 
 }  // namespace tessivar

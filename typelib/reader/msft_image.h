@@ -1,0 +1,127 @@
+// The decoded contents of one MSFT type library image: plain records, validated when read.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "typelib/reader/byte_reader.h"
+#include "typelib/reader/read_status.h"
+#include "typelib/typelib_api.h"
+
+namespace tessivar::reader {
+
+// A stored value the platform's VariantCopy would refuse; the call that returns it fails.
+constexpr HResult kBadVarType = static_cast<HResult>(0x80020008);  // DISP_E_BADVARTYPE
+constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFF);  // E_UNEXPECTED
+
+struct ParamRecord {
+    TypeDesc type;
+    std::optional<std::string> name;
+    std::uint16_t flags = 0;
+    std::optional<Variant> defaultValue;
+};
+
+struct FuncRecord {
+    MemberId memid = 0;
+    std::optional<std::string> name;
+    std::optional<std::string> docString;
+    std::uint32_t helpContext = 0;
+    FuncKind funckind = FUNC_PUREVIRTUAL;
+    InvokeKind invkind = INVOKE_FUNC;
+    std::int32_t callconv = 0;
+    std::uint16_t flags = 0;
+    std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
+    std::int16_t cParamsOpt = 0;
+    TypeDesc result;
+    std::vector<ParamRecord> params;
+    bool badDefault = false;  // a default value of a vt VariantCopy refuses
+};
+
+struct VarRecord {
+    MemberId memid = 0;
+    std::optional<std::string> name;
+    std::optional<std::string> docString;
+    std::uint32_t helpContext = 0;
+    VarKind varkind = VAR_PERINSTANCE;
+    std::uint16_t flags = 0;
+    TypeDesc type;
+    std::uint32_t oInst = 0;
+    std::optional<Variant> value;  // VAR_CONST
+    bool badValue = false;
+};
+
+struct ImplRecord {
+    HRefType href = 0;
+    std::int32_t flags = 0;
+};
+
+struct TypeRecord {
+    TypeKind kind = TKIND_ENUM;
+    Guid guid;
+    std::optional<std::string> name;
+    std::optional<std::string> docString;
+    std::uint32_t helpContext = 0;
+    std::int32_t nameHref = -1;  // the hreftype stored with the type's name (local references match it)
+    std::uint16_t flags = 0;
+    std::uint16_t majorVersion = 0, minorVersion = 0;
+    std::uint16_t cImplTypes = 0;
+    std::uint16_t cbSizeVft = 0;
+    std::uint16_t cbAlignment = 0;
+    std::uint32_t cbSizeInstance = 0;
+    std::int32_t datatype1 = -1;
+    std::int32_t datatype2 = 0;
+    TypeDesc aliasOf;
+    std::vector<FuncRecord> funcs;
+    std::vector<VarRecord> vars;
+    std::vector<ImplRecord> impls;  // coclasses
+
+    bool isDual() const { return (flags & TYPEFLAG_FDUAL) != 0; }
+    // The base reference of an interface or dispatch record (datatype1), if any.
+    std::optional<HRefType> base() const {
+        if ((kind != TKIND_INTERFACE && kind != TKIND_DISPATCH) || datatype1 == -1) return std::nullopt;
+        return static_cast<HRefType>(datatype1);
+    }
+};
+
+// One type referenced in another library.
+struct ImportRecord {
+    bool valid = false;  // false when its library entry could not be read
+    Guid libGuid;
+    std::uint32_t lcid = 0;
+    std::uint16_t majorVersion = 0, minorVersion = 0;
+    std::string fileName;
+    bool byGuid = false;
+    Guid typeGuid;
+    std::uint32_t typeIndex = 0;
+};
+
+struct MsftImage {
+    LibAttr attr;
+    std::optional<std::string> name;
+    std::optional<std::string> docString;
+    std::optional<std::string> helpFile;
+    std::uint32_t helpContext = 0;
+    std::int32_t dispatchHref = -1;
+    std::uint16_t pointerSize = 8;
+    std::vector<TypeRecord> types;
+    std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
+    std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
+};
+
+// Limits that bound the work a hostile file can cause.
+constexpr std::size_t kMaxImageSize = 256u << 20;
+constexpr int kMaxTypeDepth = 64;
+
+enum class ImageFormat { Msft, Sltg, Unknown };
+ImageFormat imageFormat(Bytes image);
+
+// Decodes and validates a whole MSFT image.
+ReadStatus parseMsft(Bytes image, MsftImage& out);
+
+// Converts stored ANSI (Windows-1252) text to UTF-8.
+std::string ansiToUtf8(std::string_view text);
+
+}  // namespace tessivar::reader

@@ -1,0 +1,658 @@
+// The platform's view over decoded MSFT records: dual views, inherited dispatch functions, references.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "typelib/reader/file_loader.h"
+#include "typelib/reader/msft_image.h"
+#include "typelib/reader/pe_resource.h"
+
+namespace tessivar::reader {
+
+class ReaderTypeLib;
+
+// Shared by a loader and its libraries: the cache and the rules for finding referenced libraries.
+class LoadContext : public std::enable_shared_from_this<LoadContext> {
+public:
+    explicit LoadContext(ReaderOptions options) : options_(std::move(options)) {}
+    HResult load(const std::string& path, std::shared_ptr<const ReaderTypeLib>& out, ReadStatus& status);
+    HResult loadImport(const ImportRecord& import, const ReaderTypeLib& from, std::shared_ptr<const ReaderTypeLib>& out);
+
+private:
+    std::optional<std::string> registeredPath(const ImportRecord& import, SysKind syskind) const;
+
+    ReaderOptions options_;
+    std::recursive_mutex mutex_;
+    std::map<std::string, std::shared_ptr<const ReaderTypeLib>> byPath_;
+};
+
+namespace {
+
+constexpr unsigned kProcessPointerSize = sizeof(void*);
+constexpr int kMaxBaseDepth = 31;  // also the largest level a dispatch view can encode in an hreftype
+constexpr unsigned kLevelShift = 26;
+constexpr HRefType kLevelMask = 0x1Fu << kLevelShift;
+constexpr HRefType kOtherHalf = 0xFFFFFFFEu;  // GetRefTypeOfImplType(-1) of a dual
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Re-tags the user-defined references of a function inherited `level` bases up, so that
+// refTypeInfo on the derived view resolves them where they were declared.
+TypeDesc withLevel(const TypeDesc& td, unsigned level) {
+    if (level == 0) return td;
+    TypeDesc out = td;
+    if (td.vt == VT_USERDEFINED) out.hreftype = (td.hreftype & ~kLevelMask) | (level << kLevelShift);
+    if (td.pointee) out.pointee = std::make_shared<const TypeDesc>(withLevel(*td.pointee, level));
+    if (td.array) {
+        auto ad = std::make_shared<ArrayDesc>(*td.array);
+        ad->element = withLevel(ad->element, level);
+        out.array = ad;
+    }
+    return out;
+}
+
+// Parameters a dispatch view hides: a trailing [retval], then a trailing [lcid].
+std::size_t dispatchParamCount(const FuncRecord& f) {
+    std::size_t n = f.params.size();
+    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
+    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FLCID)) --n;
+    return n;
+}
+
+}  // namespace
+
+class ReaderTypeInfo;
+
+struct TypeRef {
+    std::shared_ptr<const ReaderTypeLib> lib;
+    std::uint32_t index = 0;
+    const TypeRecord& record() const;
+};
+
+class ReaderTypeLib : public TypeLib, public std::enable_shared_from_this<ReaderTypeLib> {
+public:
+    ReaderTypeLib(MsftImage image, std::string path, std::weak_ptr<LoadContext> context)
+        : image_(std::move(image)), path_(std::move(path)), context_(std::move(context)) {}
+
+    const MsftImage& image() const { return image_; }
+    const std::string& path() const { return path_; }
+
+    unsigned typeInfoCount() const override { return static_cast<unsigned>(image_.types.size()); }
+    HResult typeInfo(unsigned index, std::shared_ptr<const TypeInfo>& out) const override;
+    HResult typeInfoType(unsigned index, TypeKind& out) const override {
+        if (index >= image_.types.size()) return kElementNotFound;
+        out = image_.types[index].kind;
+        return kOk;
+    }
+    HResult libAttr(LibAttr& out) const override {
+        out = image_.attr;
+        return kOk;
+    }
+    HResult documentation(std::int32_t index, Documentation& out) const override;
+
+    // Finds the type an hreftype of this library names (bit 1, the interface-view request, is ignored).
+    HResult resolve(HRefType href, TypeRef& out) const;
+
+private:
+    HResult importedLibrary(std::uint32_t offset, const ImportRecord& import, std::shared_ptr<const ReaderTypeLib>& out) const;
+
+    MsftImage image_;
+    std::string path_;
+    std::weak_ptr<LoadContext> context_;
+    mutable std::mutex importMutex_;
+    mutable std::map<std::uint32_t, std::pair<HResult, std::weak_ptr<const ReaderTypeLib>>> importMemo_;
+};
+
+const TypeRecord& TypeRef::record() const { return lib->image().types[index]; }
+
+class ReaderTypeInfo : public TypeInfo {
+public:
+    ReaderTypeInfo(TypeRef ref, bool interfaceView) : ref_(std::move(ref)), interfaceView_(interfaceView) {}
+
+    HResult typeAttr(TypeAttr& out) const override;
+    HResult funcDesc(unsigned index, FuncDesc& out) const override;
+    HResult varDesc(unsigned index, VarDesc& out) const override;
+    HResult names(MemberId memid, unsigned maxNames, std::vector<std::string>& out) const override;
+    HResult documentation(MemberId memid, Documentation& out) const override;
+    HResult refTypeOfImplType(std::int32_t index, HRefType& out) const override;
+    HResult implTypeFlags(unsigned index, std::int32_t& out) const override;
+    HResult refTypeInfo(HRefType handle, std::shared_ptr<const TypeInfo>& out) const override;
+    HResult containingTypeLib(std::shared_ptr<const TypeLib>& out, unsigned& index) const override {
+        out = ref_.lib;
+        index = ref_.index;
+        return kOk;
+    }
+
+private:
+    const TypeRecord& record() const { return ref_.record(); }
+    bool dispatchView() const { return record().kind == TKIND_DISPATCH && !interfaceView_; }
+    std::uint16_t dispatchFuncCount() const;
+
+    struct Located {
+        TypeRef level;
+        std::uint32_t func = 0;
+        unsigned depth = 0;
+    };
+    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count, Located& found);
+    // The first member with `memid` in the type, then in its bases.
+    struct Member {
+        TypeRef level;
+        const FuncRecord* func = nullptr;
+        const VarRecord* var = nullptr;
+    };
+    static HResult findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found);
+
+    TypeRef ref_;
+    bool interfaceView_;
+};
+
+std::shared_ptr<const TypeInfo> makeView(const TypeRef& ref, bool interfaceView) {
+    return std::make_shared<const ReaderTypeInfo>(ref, interfaceView && ref.record().isDual());
+}
+
+HResult ReaderTypeLib::typeInfo(unsigned index, std::shared_ptr<const TypeInfo>& out) const {
+    out.reset();
+    if (index >= image_.types.size()) return kElementNotFound;
+    out = makeView(TypeRef{shared_from_this(), index}, false);
+    return kOk;
+}
+
+HResult ReaderTypeLib::documentation(std::int32_t index, Documentation& out) const {
+    out = Documentation{};
+    if (index == -1) {
+        out.name = image_.name;
+        out.docString = image_.docString;
+        out.helpContext = image_.helpContext;
+        out.helpFile = image_.helpFile;
+        return kOk;
+    }
+    std::shared_ptr<const TypeInfo> info;
+    if (index < 0) return kElementNotFound;
+    if (const HResult hr = typeInfo(static_cast<unsigned>(index), info); hr != kOk) return hr;
+    return info->documentation(kMemberIdNil, out);
+}
+
+HResult ReaderTypeLib::resolve(HRefType href, TypeRef& out) const {
+    if (!(href & 1)) {
+        const auto key = static_cast<std::int32_t>(href & ~3u);
+        if (const auto it = image_.localHrefs.find(key); it != image_.localHrefs.end()) {
+            out = {shared_from_this(), it->second};
+            return kOk;
+        }
+        if (key >= 0 && key % 100 == 0 && static_cast<std::uint32_t>(key / 100) < image_.types.size()) {
+            out = {shared_from_this(), static_cast<std::uint32_t>(key / 100)};
+            return kOk;
+        }
+        return kElementNotFound;
+    }
+    const std::uint32_t offset = href & ~3u;
+    const auto it = image_.imports.find(offset);
+    if (it == image_.imports.end() || !it->second.valid) return kFail;
+    const ImportRecord& import = it->second;
+    std::shared_ptr<const ReaderTypeLib> lib;
+    if (const HResult hr = importedLibrary(offset, import, lib); hr != kOk) return hr;
+    const auto& types = lib->image().types;
+    if (import.byGuid) {
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            if (types[i].guid == import.typeGuid) {
+                out = {lib, static_cast<std::uint32_t>(i)};
+                return kOk;
+            }
+        }
+        return kElementNotFound;
+    }
+    if (import.typeIndex >= types.size()) return kElementNotFound;
+    out = {lib, import.typeIndex};
+    return kOk;
+}
+
+HResult ReaderTypeLib::importedLibrary(std::uint32_t offset, const ImportRecord& import,
+                                       std::shared_ptr<const ReaderTypeLib>& out) const {
+    const LibAttr& own = image_.attr;
+    if (import.libGuid == own.guid && import.majorVersion == own.wMajorVerNum &&
+        import.minorVersion == own.wMinorVerNum && import.lcid == own.lcid) {
+        out = shared_from_this();
+        return kOk;
+    }
+    std::lock_guard lock(importMutex_);
+    if (const auto it = importMemo_.find(offset); it != importMemo_.end()) {
+        if (it->second.first != kOk) return it->second.first;
+        if ((out = it->second.second.lock())) return kOk;
+    }
+    const std::shared_ptr<LoadContext> context = context_.lock();
+    const HResult hr = context ? context->loadImport(import, *this, out) : kCantLoadLibrary;
+    importMemo_[offset] = {hr, out};
+    return hr;
+}
+
+// ---- TypeInfo ----
+
+std::uint16_t ReaderTypeInfo::dispatchFuncCount() const {
+    const TypeRecord& r = record();
+    const auto own = static_cast<std::uint32_t>(r.funcs.size());
+    // A plain dispinterface shows its own functions; otherwise the writer's inherited count leads.
+    if (!r.isDual() && r.datatype1 == -1) return static_cast<std::uint16_t>(own);
+    return static_cast<std::uint16_t>((static_cast<std::uint32_t>(r.datatype2) >> 16) + own);
+}
+
+HResult ReaderTypeInfo::typeAttr(TypeAttr& out) const {
+    const TypeRecord& r = record();
+    const MsftImage& img = ref_.lib->image();
+    out = TypeAttr{};
+    out.guid = r.guid;
+    out.lcid = img.attr.lcid;
+    out.cbSizeInstance = r.cbSizeInstance;
+    out.typekind = interfaceView_ ? TKIND_INTERFACE : r.kind;
+    out.cFuncs = static_cast<std::uint16_t>(r.funcs.size());
+    out.cVars = static_cast<std::uint16_t>(r.vars.size());
+    out.cImplTypes = r.cImplTypes;
+    out.cbSizeVft = r.cbSizeVft;
+    out.cbAlignment = r.cbAlignment;
+    out.wTypeFlags = r.flags;
+    out.wMajorVerNum = r.majorVersion;
+    out.wMinorVerNum = r.minorVersion;
+    if (r.kind == TKIND_ALIAS) out.tdescAlias = r.aliasOf;
+    if (img.pointerSize != kProcessPointerSize) {
+        // Pointer-sized types of a library written for the other word size are laid out again.
+        switch (r.kind) {
+            case TKIND_INTERFACE: case TKIND_DISPATCH: case TKIND_COCLASS:
+                out.cbSizeInstance = out.cbAlignment = kProcessPointerSize;
+                break;
+            case TKIND_ALIAS:
+                switch (r.aliasOf.vt) {
+                    case VT_BSTR: case VT_DISPATCH: case VT_UNKNOWN: case VT_PTR: case VT_SAFEARRAY: case VT_LPSTR: case VT_LPWSTR:
+                        out.cbSizeInstance = out.cbAlignment = kProcessPointerSize;
+                        break;
+                    case VT_VARIANT:
+                        out.cbSizeInstance = 3 * kProcessPointerSize;
+                        out.cbAlignment = kProcessPointerSize;
+                        break;
+                    default:
+                        out.cbAlignment = static_cast<std::uint16_t>(std::min<std::uint32_t>(out.cbSizeInstance, 8));
+                        break;
+                }
+                break;
+            default: break;
+        }
+    }
+    if (dispatchView()) {
+        out.cFuncs = dispatchFuncCount();
+        out.cbSizeVft = static_cast<std::uint16_t>(7 * kProcessPointerSize);
+        out.wTypeFlags = static_cast<std::uint16_t>(out.wTypeFlags & ~TYPEFLAG_FOLEAUTOMATION);
+    }
+    return kOk;
+}
+
+HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count,
+                                           Located& found) {
+    const TypeRecord& r = level.record();
+    unsigned inherited = 0;
+    if (const auto base = r.base()) {
+        if (depth >= kMaxBaseDepth) return kElementNotFound;
+        TypeRef baseRef;
+        if (const HResult hr = level.lib->resolve(*base, baseRef); hr != kOk) return hr;
+        const HResult hr = locateDispatchFunc(baseRef, index, depth + 1, inherited, found);
+        if (hr == kOk) return kOk;
+    }
+    count = inherited + static_cast<unsigned>(r.funcs.size());
+    if (index < inherited || index - inherited >= r.funcs.size()) return kElementNotFound;
+    found = {level, index - inherited, depth};
+    return kOk;
+}
+
+HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
+    out = FuncDesc{};
+    Located at{ref_, index, 0};
+    if (dispatchView()) {
+        unsigned count = 0;
+        if (const HResult hr = locateDispatchFunc(ref_, index, 0, count, at); hr != kOk) return hr;
+    } else if (index >= record().funcs.size()) {
+        return kElementNotFound;
+    }
+    const FuncRecord& f = at.level.record().funcs[at.func];
+    if (f.badDefault) return kBadVarType;
+    const unsigned libPointer = at.level.lib->image().pointerSize;
+
+    out.memid = f.memid;
+    out.funckind = f.funckind;
+    out.invkind = f.invkind;
+    out.callconv = f.callconv;
+    out.cParamsOpt = f.cParamsOpt;
+    out.wFuncFlags = f.flags;
+    out.oVft = f.funckind == FUNC_DISPATCH
+                   ? 0
+                   : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
+    out.elemdescFunc.tdesc = withLevel(f.result, at.depth);
+    std::size_t paramCount = f.params.size();
+    if (dispatchView() && f.funckind != FUNC_DISPATCH) {
+        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
+            const TypeDesc& retval = f.params[paramCount - 1].type;
+            if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
+            out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
+            --paramCount;
+        } else if (f.result.vt == VT_HRESULT) {
+            out.elemdescFunc.tdesc = TypeDesc{};
+            out.elemdescFunc.tdesc.vt = VT_VOID;
+        }
+        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
+        out.funckind = FUNC_DISPATCH;
+    }
+    out.params.resize(paramCount);
+    for (std::size_t j = 0; j < paramCount; ++j) {
+        const ParamRecord& p = f.params[j];
+        out.params[j].tdesc = withLevel(p.type, at.depth);
+        out.params[j].paramDesc.flags = p.flags;
+        out.params[j].paramDesc.defaultValue = p.defaultValue;
+    }
+    return kOk;
+}
+
+HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
+    out = VarDesc{};
+    const TypeRecord& r = record();
+    if (index >= r.vars.size()) return kElementNotFound;
+    const VarRecord& v = r.vars[index];
+    if (v.badValue) return kBadVarType;
+    out.memid = v.memid;
+    out.varkind = v.varkind;
+    out.wVarFlags = v.flags;
+    out.elemdescVar.tdesc = v.type;
+    if (v.varkind == VAR_CONST) out.value = v.value;
+    else out.oInst = v.oInst;
+    return kOk;
+}
+
+HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found) {
+    const TypeRecord& r = level.record();
+    for (const FuncRecord& f : r.funcs) {
+        if (f.memid == memid) {
+            found = {level, &f, nullptr};
+            return kOk;
+        }
+    }
+    for (const VarRecord& v : r.vars) {
+        if (v.memid == memid) {
+            found = {level, nullptr, &v};
+            return kOk;
+        }
+    }
+    const auto base = r.base();
+    if (!base || depth >= kMaxBaseDepth) return kElementNotFound;
+    TypeRef baseRef;
+    if (level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
+    return findMember(baseRef, memid, depth + 1, found);
+}
+
+HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std::string>& out) const {
+    out.clear();
+    Member m;
+    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
+    if (m.var) {
+        if (m.var->name && maxNames > 0) out.push_back(*m.var->name);
+        return kOk;
+    }
+    const FuncRecord& f = *m.func;
+    if (!f.name || maxNames == 0) return kOk;
+    out.push_back(*f.name);
+    const std::size_t count =
+        dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : f.params.size();
+    for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
+        if (!f.params[j].name) break;
+        out.push_back(*f.params[j].name);
+    }
+    return kOk;
+}
+
+HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const {
+    out = Documentation{};
+    if (memid == kMemberIdNil) {
+        const TypeRecord& r = record();
+        out.name = r.name;
+        out.docString = r.docString;
+        out.helpContext = r.helpContext;
+        out.helpFile = ref_.lib->image().helpFile;
+        return kOk;
+    }
+    Member m;
+    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
+    out.name = m.func ? m.func->name : m.var->name;
+    out.docString = m.func ? m.func->docString : m.var->docString;
+    out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
+    out.helpFile = m.level.lib->image().helpFile;
+    return kOk;
+}
+
+HResult ReaderTypeInfo::refTypeOfImplType(std::int32_t index, HRefType& out) const {
+    const TypeRecord& r = record();
+    if (index == -1) {
+        if (!r.isDual()) return kElementNotFound;
+        out = kOtherHalf;
+        return kOk;
+    }
+    if (index < 0 || index >= r.cImplTypes) return kElementNotFound;
+    if (dispatchView() && index == 0) {
+        out = static_cast<HRefType>(ref_.lib->image().dispatchHref);
+        return kOk;
+    }
+    if (r.kind == TKIND_COCLASS) {
+        if (static_cast<std::size_t>(index) >= r.impls.size()) return kElementNotFound;
+        out = r.impls[static_cast<std::size_t>(index)].href;
+        return kOk;
+    }
+    if (!r.base() || index != 0) return kElementNotFound;
+    out = *r.base() | 2u;
+    return kOk;
+}
+
+HResult ReaderTypeInfo::implTypeFlags(unsigned index, std::int32_t& out) const {
+    const TypeRecord& r = record();
+    if (index >= r.cImplTypes) return kElementNotFound;
+    if (r.kind == TKIND_COCLASS) {
+        if (index >= r.impls.size()) return kElementNotFound;
+        out = r.impls[index].flags;
+        return kOk;
+    }
+    out = 0;
+    return kOk;
+}
+
+HResult ReaderTypeInfo::refTypeInfo(HRefType handle, std::shared_ptr<const TypeInfo>& out) const {
+    out.reset();
+    if (handle & 0x80000000u) {
+        if (!record().isDual()) return kElementNotFound;
+        out = std::make_shared<const ReaderTypeInfo>(ref_, !interfaceView_);
+        return kOk;
+    }
+    // Hreftypes of inherited functions carry how many bases up they were declared.
+    TypeRef context = ref_;
+    for (unsigned level = (handle & kLevelMask) >> kLevelShift; level > 0; --level) {
+        const auto base = context.record().base();
+        if (!base) return kElementNotFound;
+        if (const HResult hr = context.lib->resolve(*base, context); hr != kOk) return hr;
+    }
+    const HRefType href = handle & ~kLevelMask;
+    TypeRef target;
+    if (const HResult hr = context.lib->resolve(href, target); hr != kOk) return hr;
+    out = makeView(target, (href & 2) != 0);
+    return kOk;
+}
+
+// ---- Loading ----
+
+namespace {
+
+HResult readWholeFile(const std::string& path, std::vector<std::byte>& out) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return kCantLoadLibrary;
+    const std::streamoff size = file.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxImageSize * 4) return kCantLoadLibrary;
+    out.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(out.data()), size)) return kCantLoadLibrary;
+    return kOk;
+}
+
+ReadStatus imageOf(const std::vector<std::byte>& file, std::uint32_t resourceId, MsftImage& image) {
+    Bytes bytes(file.data(), file.size());
+    if (looksLikeModule(bytes)) {
+        if (ReadStatus st = findTypeLibResource(bytes, resourceId, bytes); !st.ok()) return st;
+    }
+    switch (imageFormat(bytes)) {
+        case ImageFormat::Msft: return parseMsft(bytes, image);
+        case ImageFormat::Sltg:
+            return ReadStatus::fail(kUnsupportedFormat, "SLTG type libraries (the older format) are not supported");
+        default: return ReadStatus::fail(kCantLoadLibrary, "neither a type library nor a module holding one");
+    }
+}
+
+}  // namespace
+
+ResourcePath splitResourcePath(const std::string& path) {
+    const auto slash = path.rfind('\\');
+    if (slash == std::string::npos || slash + 1 == path.size()) return {path, 1};
+    const std::string tail = path.substr(slash + 1);
+    if (tail.size() > 9 || tail.find_first_not_of("0123456789") != std::string::npos) return {path, 1};
+    return {path.substr(0, slash), static_cast<std::uint32_t>(std::stoul(tail))};
+}
+
+HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderTypeLib>& out, ReadStatus& status) {
+    out.reset();
+    const ResourcePath where = splitResourcePath(path);
+    const std::string file = options_.localFile ? options_.localFile(where.file) : where.file;
+    const std::string key = file + '\\' + std::to_string(where.resourceId);
+    std::lock_guard lock(mutex_);
+    if (const auto it = byPath_.find(key); it != byPath_.end()) {
+        out = it->second;
+        return kOk;
+    }
+    std::vector<std::byte> bytes;
+    if (readWholeFile(file, bytes) != kOk) {
+        status = ReadStatus::fail(kCantLoadLibrary, "the file cannot be read");
+        return status.code;
+    }
+    MsftImage image;
+    status = imageOf(bytes, where.resourceId, image);
+    if (!status.ok()) return status.code;
+    out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
+    byPath_.emplace(key, out);
+    return kOk;
+}
+
+std::optional<std::string> LoadContext::registeredPath(const ImportRecord& import, SysKind syskind) const {
+    if (!options_.registry) return std::nullopt;
+    const Guid& g = import.libGuid;
+    char guidText[40];
+    std::snprintf(guidText, sizeof guidText, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2,
+                  g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+    std::unique_ptr<RegKey> libKey, versionKey;
+    if (options_.registry->openKey(RegRoot::ClassesRoot, std::string("TypeLib\\") + guidText, RegAccess::Read, libKey) !=
+        kRegSuccess)
+        return std::nullopt;
+    // The exact version, else the highest minor version at least as new with the same major.
+    char version[24];
+    std::snprintf(version, sizeof version, "%x.%x", import.majorVersion, import.minorVersion);
+    if (libKey->openSubKey(version, RegAccess::Read, versionKey) != kRegSuccess) {
+        std::optional<unsigned long> bestMinor;
+        std::string sub;
+        for (std::uint32_t i = 0; i < 4096 && libKey->enumSubKey(i, sub) == kRegSuccess; ++i) {
+            unsigned long major = 0, minor = 0;
+            char* end = nullptr;
+            major = std::strtoul(sub.c_str(), &end, 16);
+            if (*end != '.') continue;
+            minor = std::strtoul(end + 1, &end, 16);
+            if (*end != '\0' || major != import.majorVersion || minor < import.minorVersion) continue;
+            if (!bestMinor || minor > *bestMinor) bestMinor = minor;
+        }
+        if (!bestMinor) return std::nullopt;
+        std::snprintf(version, sizeof version, "%x.%lx", import.majorVersion, *bestMinor);
+        if (libKey->openSubKey(version, RegAccess::Read, versionKey) != kRegSuccess) return std::nullopt;
+    }
+    const char* platforms[2] = {"win32", "win64"};
+    if (syskind == SYS_WIN64) std::swap(platforms[0], platforms[1]);
+    std::vector<std::uint32_t> lcids{import.lcid};
+    for (const std::uint32_t reduced : {import.lcid & 0x3FFu, 0u})
+        if (std::find(lcids.begin(), lcids.end(), reduced) == lcids.end()) lcids.push_back(reduced);
+    for (const std::uint32_t lcid : lcids) {
+        for (const char* platform : platforms) {
+            char sub[32];
+            std::snprintf(sub, sizeof sub, "%x\\%s", lcid, platform);
+            std::unique_ptr<RegKey> key;
+            RegValue value;
+            if (versionKey->openSubKey(sub, RegAccess::Read, key) != kRegSuccess ||
+                key->queryValue("", 4096, value) != kRegSuccess)
+                continue;
+            const ResourcePath registered = splitResourcePath(value.text());
+            std::string local = options_.registry->localPath(registered.file);
+            if (local.empty()) continue;
+            if (registered.resourceId != 1) local += '\\' + std::to_string(registered.resourceId);
+            return local;
+        }
+    }
+    return std::nullopt;
+}
+
+HResult LoadContext::loadImport(const ImportRecord& import, const ReaderTypeLib& from,
+                                std::shared_ptr<const ReaderTypeLib>& out) {
+    std::lock_guard lock(mutex_);
+    const SysKind syskind = from.image().attr.syskind;
+    for (const auto& [key, lib] : byPath_) {
+        const LibAttr& a = lib->image().attr;
+        if (a.guid == import.libGuid && a.wMajorVerNum == import.majorVersion && a.wMinorVerNum == import.minorVersion &&
+            a.lcid == import.lcid && a.syskind == syskind) {
+            out = lib;
+            return kOk;
+        }
+    }
+    ReadStatus ignored;
+    if (const auto registered = registeredPath(import, syskind); registered && load(*registered, out, ignored) == kOk)
+        return kOk;
+    std::vector<std::string> candidates{folderOf(from.path()) + import.fileName};
+    for (const std::string& folder : options_.searchFolders) {
+        const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+        candidates.push_back(folder + (separated ? "" : "/") + import.fileName);
+    }
+    for (const std::string& candidate : candidates)
+        if (load(candidate, out, ignored) == kOk) return kOk;
+    return kCantLoadLibrary;
+}
+
+FileTypeLibLoader::FileTypeLibLoader(ReaderOptions options)
+    : context_(std::make_shared<LoadContext>(std::move(options))) {}
+
+FileTypeLibLoader::~FileTypeLibLoader() = default;
+
+HResult FileTypeLibLoader::load(const std::string& path, std::shared_ptr<const TypeLib>& out) {
+    lastStatus_ = ReadStatus::success();
+    std::shared_ptr<const ReaderTypeLib> lib;
+    const HResult hr = context_->load(path, lib, lastStatus_);
+    out = lib;
+    return hr;
+}
+
+HResult loadTypeLibFromBytes(std::vector<std::byte> file, std::uint32_t resourceId, std::shared_ptr<const TypeLib>& out,
+                             ReadStatus* status) {
+    out.reset();
+    MsftImage image;
+    ReadStatus st = imageOf(file, resourceId, image);
+    if (status) *status = st;
+    if (!st.ok()) return st.code;
+    out = std::make_shared<const ReaderTypeLib>(std::move(image), std::string(), std::weak_ptr<LoadContext>());
+    return kOk;
+}
+
+std::string describe(const ReadStatus& status) {
+    char code[48];
+    std::snprintf(code, sizeof code, " (0x%08X)", static_cast<unsigned>(status.code));
+    if (status.ok()) return "success";
+    char where[40] = "";
+    if (status.offset != 0) std::snprintf(where, sizeof where, " at offset 0x%llX", static_cast<unsigned long long>(status.offset));
+    return status.what + where + code;
+}
+
+}  // namespace tessivar::reader
