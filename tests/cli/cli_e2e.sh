@@ -5,27 +5,29 @@ set -uo pipefail
 
 case_name=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cd "$work"
 # No stored settings and no Wine prefix but the ones a case makes.
 export HOME=$work/home XDG_CONFIG_HOME=$work/config
 unset WINEPREFIX
 mkdir -p "$HOME"
+# Captured output lives apart from the files the cases make.
+cap=$(mktemp -d)
+trap 'rm -rf "$work" "$cap"' EXIT
 settings_file=$XDG_CONFIG_HOME/tessivar/settings.ini
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# Runs the binary; leaves the exit status in $status and the output in $work/out and $work/err.
+# Runs the binary; leaves the exit status in $status and the output in $cap/out and $cap/err.
 run() {
-    "$TESSIVAR" "$@" >"$work/out" 2>"$work/err"
+    "$TESSIVAR" "$@" >"$cap/out" 2>"$cap/err"
     status=$?
 }
-expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 (stderr: $(cat "$work/err"))"; }
-expect_err() { [ "$(cat "$work/err")" = "$1" ] || fail "stderr was [$(cat "$work/err")], expected [$1]"; }
-expect_err_has() { grep -qF -- "$1" "$work/err" || fail "stderr [$(cat "$work/err")] lacks [$1]"; }
-expect_out_has() { grep -qxF -- "$1" "$work/out" || fail "stdout lacks the line [$1]"; }
-expect_out_empty() { [ ! -s "$work/out" ] || fail "stdout not empty: $(head -3 "$work/out")"; }
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 (stderr: $(cat "$cap/err"))"; }
+expect_err() { [ "$(cat "$cap/err")" = "$1" ] || fail "stderr was [$(cat "$cap/err")], expected [$1]"; }
+expect_err_has() { grep -qF -- "$1" "$cap/err" || fail "stderr [$(cat "$cap/err")] lacks [$1]"; }
+expect_out_has() { grep -qxF -- "$1" "$cap/out" || fail "stdout lacks the line [$1]"; }
+expect_out_empty() { [ ! -s "$cap/out" ] || fail "stdout not empty: $(head -3 "$cap/out")"; }
 
 make_runtime() {
     mkdir -p "$work/kovra"
@@ -69,7 +71,7 @@ expect_logged_files_exist() {
     while IFS= read -r path; do
         n=$((n + 1))
         [ -f "$path" ] || fail "logged but not written: $path"
-    done < <(sed -n 's/^Generating [^:]*: //p' "$work/out")
+    done < <(sed -n 's/^Generating [^:]*: //p' "$cap/out")
     [ "$n" -gt 0 ] || fail "no file was logged"
 }
 
@@ -89,7 +91,7 @@ usage)
 help)
     run --version; expect_status 0; expect_out_has "tessivar 0.1.0"
     for cmd in "" generate list show dump; do
-        run $cmd --help; expect_status 0; grep -q "^Usage:" "$work/out" || fail "no usage text for '$cmd'"
+        run $cmd --help; expect_status 0; grep -q "^Usage:" "$cap/out" || fail "no usage text for '$cmd'"
     done
     ;;
 man_page)
@@ -97,7 +99,7 @@ man_page)
     sed 's/\\//g' "$MAN_PAGE" >"$work/man.txt"
     for cmd in generate list show dump; do
         run $cmd --help
-        for opt in $(grep -oE -- '--[a-z][a-z-]+' "$work/out" | sort -u); do
+        for opt in $(grep -oE -- '--[a-z][a-z-]+' "$cap/out" | sort -u); do
             [ "$opt" = --help ] && continue
             grep -qF -- "$opt" "$work/man.txt" || fail "tessivar.1 does not describe $cmd $opt"
         done
@@ -136,7 +138,7 @@ registry_list)
     make_prefix
     run list --wine-prefix "$work/prefix" --path
     expect_status 0
-    [ "$(cat "$work/out")" = "Sample.Widget.1	C:\\lib\\widget.tlb" ] || fail "list gave [$(cat "$work/out")]"
+    [ "$(cat "$cap/out")" = "Sample.Widget.1	C:\\lib\\widget.tlb" ] || fail "list gave [$(cat "$cap/out")]"
     # The same registry as a regedit export, its drive C given by hand.
     printf 'REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\ProgID]\r\n@="Sample.Widget.1"\r\n' >"$work/classes.reg"
     printf '[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\TypeLib]\r\n@="{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}"\r\n' >>"$work/classes.reg"
@@ -144,7 +146,7 @@ registry_list)
     printf '[HKEY_CLASSES_ROOT\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0\\0\\win32]\r\n@="C:\\\\lib\\\\widget.tlb"\r\n' >>"$work/classes.reg"
     run list --registry "$work/classes.reg" --drive "C=$work/prefix/drive_c" --guid
     expect_status 0
-    [ "$(cat "$work/out")" = "Sample.Widget.1	{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}" ] || fail "list gave [$(cat "$work/out")]"
+    [ "$(cat "$cap/out")" = "Sample.Widget.1	{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}" ] || fail "list gave [$(cat "$cap/out")]"
     run list --wine-prefix "$work/no-prefix"
     expect_status 1; expect_err_has "Error: There is no Wine prefix at $work/no-prefix"
     ;;
@@ -167,7 +169,7 @@ generate_file)
     expect_out_has "Creating folder: $work/out"
     expect_out_has "Current Directory: $work"
     expect_out_has "Generating CoClass interface: $work/out/src/com/example/widgets/WidgetLib/Widget.java"
-    [ "$(tail -1 "$work/out")" = "Generating build file: $work/out/build.xml" ] || fail "last line: $(tail -1 "$work/out")"
+    [ "$(tail -1 "$cap/out")" = "Generating build file: $work/out/build.xml" ] || fail "last line: $(tail -1 "$cap/out")"
     expect_logged_files_exist
     grep -q "^Dest=$work/out\$" "$settings_file" || fail "Dest not stored"
     # Quiet: the same run prints nothing.
@@ -206,7 +208,7 @@ generate_all)
     expect_status 0; expect_err ""
     expect_logged_files_exist
     run list --typelib "$SAMPLE"
-    [ "$(cat "$work/out")" = "Widget" ] || fail "list gave [$(cat "$work/out")]"
+    [ "$(cat "$cap/out")" = "Widget" ] || fail "list gave [$(cat "$cap/out")]"
     ;;
 unknown_coclass)
     make_runtime
@@ -216,8 +218,8 @@ unknown_coclass)
 dump)
     run dump "$SAMPLE"
     expect_status 0; expect_err ""
-    grep -q "WidgetColor" "$work/out" || fail "the dump does not show WidgetColor"
-    cp "$work/out" "$work/first"
+    grep -q "WidgetColor" "$cap/out" || fail "the dump does not show WidgetColor"
+    cp "$cap/out" "$work/first"
     run dump "$SAMPLE" -o "$work/dumped.txt"
     expect_status 0; expect_out_empty
     cmp -s "$work/first" "$work/dumped.txt" || fail "dump -o wrote other text than standard output"
