@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs; does nothing for packages already present.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config python3
   libgtest-dev libgmock-dev googletest libcli11-dev
   clang-14 libclang-rt-14-dev
   mingw-w64-tools g++-mingw-w64-x86-64-posix

@@ -5,58 +5,19 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/cli/platform_services.h"
 #include "mapping/text.h"
 #include "typelib/catalogue.h"
 #include "typelib/platform_loader.h"
-#include "typelib/posix/file_registry.h"
 
 namespace tessivar {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The registry of a machine that has none: a type library file can still be read without one.
-class EmptyRegistry : public Registry {
-public:
-    RegStatus openKey(RegRoot, std::string_view, RegAccess, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegFileNotFound;
-    }
-    RegStatus createKey(RegRoot, std::string_view, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegAccessDenied;
-    }
-    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
-    std::string localPath(std::string_view) const override { return {}; }
-};
-
 bool showsBefore(const ClassEntry* a, const ClassEntry* b) {
     const int c = compareIgnoreCase(a->progId, b->progId);
     return c != 0 ? c < 0 : compareCodeUnits(a->progId, b->progId) < 0;
-}
-
-// The registry the options name. In file mode a registry only helps to find the libraries a file
-// refers to, so a missing default prefix is no error there.
-std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
-    RegistryOpenResult opened;
-    if (options.regFile) {
-        opened = openRegExportRegistry(*options.regFile, DriveMap(options.drives.begin(), options.drives.end()));
-    } else {
-        const std::string prefix = options.winePrefix.value_or(defaultWinePrefix());
-        std::error_code ec;
-        if (!fs::exists(fs::path(prefix) / "system.reg", ec)) {
-            if (fileMode && !options.winePrefix) {
-                out = std::make_unique<EmptyRegistry>();
-                return std::nullopt;
-            }
-            return "There is no Wine prefix at " + prefix +
-                   " (it has no system.reg): give --wine-prefix DIR or --registry FILE.reg, or set WINEPREFIX.";
-        }
-        opened = openWinePrefixRegistry(prefix);
-    }
-    if (!opened.registry) return "The registry cannot be read: " + opened.error + ".";
-    out = std::move(opened.registry);
-    return std::nullopt;
 }
 
 }  // namespace
@@ -102,7 +63,7 @@ std::optional<std::string> useTypeLibFile(ClassSource& source, const std::string
 
 std::optional<std::string> openLibraries(const SourceOptions& options, ClassSource& out) {
     if (auto error = openRegistry(options, !options.typeLib.empty(), out.registry)) return error;
-    out.loader = makePlatformTypeLibLoader(out.registry.get());
+    out.loader = makePlatformTypeLibLoader(out.registry.get(), options.searchFolders);
     return std::nullopt;
 }
 

@@ -21,6 +21,7 @@ struct SourceOptions {
     std::optional<std::string> winePrefix;  // --wine-prefix; default $WINEPREFIX, else ~/.wine
     std::optional<std::string> regFile;  // --registry: a regedit export instead of a prefix
     std::map<char, std::string> drives;  // --drive: where the export's drives are found here
+    std::vector<std::string> searchFolders;  // --search-folder: where referenced libraries may also be
 };
 
 struct ClassSource {

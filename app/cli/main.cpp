@@ -1,6 +1,5 @@
 // The tessivar command line: options in, the dialog's request out; no state outlives main.
 #include <CLI/CLI.hpp>
-#include <unistd.h>
 
 #include <cctype>
 #include <fstream>
@@ -10,8 +9,7 @@
 #include "app/cli/cli_seams.h"
 #include "app/cli/commands.h"
 #include "app/cli/console_ui.h"
-#include "engine/posix/posix_file_system.h"
-#include "engine/posix/settings_file.h"
+#include "app/cli/platform_services.h"
 
 #ifndef TESSIVAR_VERSION
 #define TESSIVAR_VERSION "unknown"
@@ -47,6 +45,9 @@ void addSourceOptions(CLI::App& cmd, SourceArgs& args, bool withTypeLib = true) 
             return {};
         },
         "LETTER=DIR");
+    cmd.add_option("--search-folder", args.options.searchFolders,
+                   "Folder to search for referenced type libraries that are not registered (repeatable)")
+        ->type_name("DIR");
     cmd.add_option("--drive", args.drives,
                                  "Where a drive of the exported registry's machine is found here (C=/mnt/c); repeatable")
                       ->type_name("LETTER=DIR")
@@ -73,8 +74,6 @@ int usageError(const CLI::App& cmd, const std::string& text) {
     std::cerr << cmd.get_name() << ": " << text << "\nRun with --help for more information.\n";
     return kExitUsage;
 }
-
-bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 }  // namespace
 }  // namespace tessivar
@@ -151,17 +150,17 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
     }
 
-    SettingsFile storedSettings(SettingsFile::defaultPath());
+    const auto storedSettings = makeSettingsStore();
 
     if (gen->parsed()) {
         if (genProgId->count() == 0 && genSource.typeLib->count() == 0)
             return usageError(*gen, "give --progid NAME, or --typelib FILE");
         finishSourceOptions(genSource);
         ConsoleUi ui(std::cout, std::cerr, quiet, stderrIsTerminal());
-        PosixFileSystem disk;
-        StartFolderFileSystem files(disk);
-        ReadOnlySettings readOnly(storedSettings);
-        SettingsStore& store = noSave ? static_cast<SettingsStore&>(readOnly) : storedSettings;
+        const auto disk = makeDisk();
+        StartFolderFileSystem files(*disk);
+        ReadOnlySettings readOnly(*storedSettings);
+        SettingsStore& store = noSave ? readOnly : *storedSettings;
 
         GivenSettings given;
         if (jarOpt->count()) given.jarModule = jarModule;

@@ -11,7 +11,9 @@
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 #include "typelib/catalogue.h"
+#ifndef _WIN32
 #include "typelib/posix/file_registry.h"
+#endif
 
 namespace tessivar::test {
 namespace {
@@ -278,6 +280,7 @@ TEST(ImplTypeFlagsText, NamesEveryBitAndKeepsUnknownOnes) {
     EXPECT_EQ(implTypeFlagsText(0x11), "default 0x00000010");
 }
 
+#ifndef _WIN32
 // Registered classes: the list offers only classes with a ProgID, a type library GUID and a path,
 // and a name resolves among those.
 constexpr std::string_view kSystemReg = R"(WINE REGISTRY Version 2
@@ -348,6 +351,8 @@ TEST_F(RegisteredClassesTest, UnknownProgIdIsAnError) {
               "Error: No registered class with a type library has the ProgID No.Such (tessivar list shows those that "
               "have).\n");
 }
+
+#endif  // the registry of a Wine prefix
 
 }  // namespace
 }  // namespace tessivar::test

@@ -7,8 +7,13 @@
 namespace tessivar {
 
 std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry) {
+    return makePlatformTypeLibLoader(registry, {});
+}
+
+std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry, std::vector<std::string> folders) {
     reader::ReaderOptions options;
     options.registry = registry;
+    options.searchFolders = std::move(folders);
     options.localFile = nativePath;
     return std::make_unique<reader::FileTypeLibLoader>(std::move(options));
 }

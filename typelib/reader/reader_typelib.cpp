@@ -185,11 +185,9 @@ HResult ReaderTypeLib::resolve(HRefType href, TypeRef& out) const {
             out = {shared_from_this(), it->second};
             return kOk;
         }
-        if (key >= 0 && key % 100 == 0 && static_cast<std::uint32_t>(key / 100) < image_.types.size()) {
-            out = {shared_from_this(), static_cast<std::uint32_t>(key / 100)};
-            return kOk;
-        }
-        return kElementNotFound;
+        // The platform matches the hreftype kept with each type's name, not the record position, so a
+        // reference to a type whose shared name entry carries another type's offset is not found.
+        return kFail;
     }
     const std::uint32_t offset = href & ~3u;
     const auto it = image_.imports.find(offset);

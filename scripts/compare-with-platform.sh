@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Compares the portable dump with the Windows build's dump under Wine for every type library of the
+# wine64 package (the .tlb files and every resource 1-3 of each DLL/OCX/EXE holding TYPELIB).
+# Usage: scripts/compare-with-platform.sh [portable-binary] [windows-exe]; exits 1 on any difference.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+portable=${1:-$root/build/dev/tessivar}
+windows=${2:-$root/build/windows/tessivar.exe}
+libdir=${WINE_LIBDIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
+out=${COMPARE_OUT:-$root/build/compare}
+export WINEDEBUG=-all WINEPREFIX=${WINEPREFIX:-$root/build/windows/wineprefix}
+mkdir -p "$out"
+rm -f "$out"/*.diff
+
+# Files that may hold a type library: .tlb files, and modules whose bytes name a TYPELIB resource.
+mapfile -t files < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x00L\x00I\x00B\x00' *.dll *.ocx *.exe; } | sort -u)
+
+wineserver -p 2>/dev/null || true  # keep one server for all runs
+compared=0 identical=0 different=0 skipped=0
+# compare_one LINUX-PATH RESOURCE-ID LABEL: dumps one library both ways and compares the texts.
+compare_one() {
+  local path=$1 id=$2 name=$3 winpath prc wrc
+  winpath="Z:$(printf '%s' "$path" | tr / '\\')"
+  if [ "$id" != 1 ]; then path="$path\\$id"; winpath="$winpath\\$id"; fi
+  "$portable" dump "$path" --search-folder "$libdir" -o "$out/$name.portable" 2>/dev/null; prc=$?
+  wine "$windows" dump "$winpath" -o "Z:$(printf '%s' "$out/$name.windows" | tr / '\\')" 2>/dev/null; wrc=$?
+  if [ $prc -ne 0 ] && [ $wrc -ne 0 ]; then skipped=$((skipped + 1)); rm -f "$out/$name".*; return; fi
+  compared=$((compared + 1))
+  if [ $prc -eq 0 ] && [ $wrc -eq 0 ] && cmp -s "$out/$name.portable" "$out/$name.windows"; then
+    identical=$((identical + 1))
+  else
+    different=$((different + 1))
+    diff "$out/$name.portable" "$out/$name.windows" > "$out/$name.diff" 2>&1 || true
+    echo "DIFFERENT: $name (portable exit $prc, windows exit $wrc; see $out/$name.diff)"
+  fi
+}
+for f in "${files[@]}"; do
+  for id in 1 2 3; do compare_one "$libdir/$f" "$id" "${f}_$id"; done
+done
+for f in "$root"/tests/fixtures/tlb/*; do
+  for id in 1 2 3; do compare_one "$f" "$id" "fixture_$(basename "$f")_$id"; done
+done
+echo "compared $compared type libraries: $identical identical, $different different ($skipped resource numbers absent in both)"
+[ "$different" -eq 0 ]
