@@ -4,14 +4,52 @@
 namespace tessivar {
 
 void ConsoleUi::appendLog(const std::string& line) {
-    if (quiet_) return;
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
+    const bool isError = line.starts_with("Error: ");
+    if (!isError && quiet_) return;
+    clearProgress();
+    if (isError) {
+        ++errors_;
+        err_ << line << '\n';
+    } else {
+        out_ << line << '\n';
+        out_.flush();
+    }
+    drawProgress();
 }
 
 void ConsoleUi::messageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
+    clearProgress();
     if (icon == MessageIcon::Error) ++errors_;
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    err_ << caption << ": " << text << '\n';
+    drawProgress();
+}
+
+void ConsoleUi::progress(std::size_t done, std::size_t total) {
+    if (!showProgress_) return;
+    clearProgress();
+    done_ = done;
+    total_ = total;
+    drawProgress();
+    if (done >= total) {
+        // The last count stays on screen as the summary of the run.
+        err_ << '\n';
+        progressShown_ = false;
+        total_ = 0;
+    }
+    err_.flush();
+}
+
+void ConsoleUi::drawProgress() {
+    if (!showProgress_ || total_ == 0) return;
+    err_ << done_ << " of " << total_ << " classes done";
+    err_.flush();
+    progressShown_ = true;
+}
+
+void ConsoleUi::clearProgress() {
+    if (!progressShown_) return;
+    err_ << "\r\033[K";
+    progressShown_ = false;
 }
 
 }  // namespace tessivar

@@ -1,7 +1,10 @@
-// The user-interaction seam for a terminal: log lines to standard output, messages to standard error.
+// The user-interaction seam for a terminal: log lines to standard output, messages and progress to
+// standard error.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
+#include <ostream>
+#include <string>
 
 #include "engine/user_interface.h"
 
@@ -9,16 +12,35 @@ namespace tessivar {
 
 class ConsoleUi : public UserInterface {
 public:
-    explicit ConsoleUi(bool quiet) : quiet_(quiet) {}
+    // `quiet` drops the log lines; `showProgress` (standard error is a terminal) draws a progress line.
+    ConsoleUi(std::ostream& out, std::ostream& err, bool quiet, bool showProgress)
+        : out_(out), err_(err), quiet_(quiet), showProgress_(showProgress) {}
+
+    // The engine reports a file it could not write as a log line starting "Error: "; that is a
+    // message for the user, not progress, so it goes to standard error even with --quiet.
     void appendLog(const std::string& line) override;
     void clearLog() override {}
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     // There is no folder browser on a terminal: every browse is a cancel.
     std::optional<std::string> browseForFolder(const std::string&, const std::string&) override { return std::nullopt; }
-    int errorMessages() const { return errors_; }
+
+    // The command line's own errors, in the form of the run's "Error" messages.
+    void error(const std::string& text) { messageBox(text, "Error", MessageIcon::Error); }
+    void progress(std::size_t done, std::size_t total);
+
+    int errors() const { return errors_; }
 
 private:
+    // Log lines and messages go above the progress line, which is drawn again below them.
+    void clearProgress();
+    void drawProgress();
+
+    std::ostream& out_;
+    std::ostream& err_;
     bool quiet_;
+    bool showProgress_;
+    bool progressShown_ = false;
+    std::size_t done_ = 0, total_ = 0;
     int errors_ = 0;
 };
 

@@ -1,130 +1,78 @@
-// The tessivar command line: turns its options into a generation request and runs it.
+// The tessivar command line: options in, the dialog's request out; no state outlives main.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <fstream>
-#include <string>
+#include <iostream>
 
+#include "app/cli/class_source.h"
+#include "app/cli/cli_seams.h"
+#include "app/cli/commands.h"
 #include "app/cli/console_ui.h"
-#ifdef _WIN32
-#include "engine/windows/windows_file_system.h"
-#else
-#include "engine/posix/posix_file_system.h"
+#include "app/cli/platform_services.h"
+
+#ifndef TESSIVAR_VERSION
+#define TESSIVAR_VERSION "unknown"
 #endif
-#include "engine/request.h"
-#include "typelib/dump.h"
-#include "typelib/class_lookups.h"
-#include "typelib/platform_loader.h"
 
 namespace tessivar {
 namespace {
 
-// A settings store that never exists: nothing is read or stored.
-class NoSettingsStore : public SettingsStore {
-public:
-    bool exists() override { return false; }
-    std::optional<std::string> read(const std::string&, std::size_t) override { return std::nullopt; }
-    bool create() override { return false; }
-    bool write(const std::string&, const std::string&) override { return false; }
+// The class source options every subcommand shares.
+struct SourceArgs {
+    SourceOptions options;
+    std::vector<std::string> drives;
+    CLI::Option* typeLib = nullptr;
 };
 
-// A registry with no keys.
-class EmptyRegistry : public Registry {
-public:
-    RegStatus openKey(RegRoot, std::string_view, RegAccess, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegFileNotFound;
-    }
-    RegStatus createKey(RegRoot, std::string_view, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegAccessDenied;
-    }
-    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
-    std::string localPath(std::string_view) const override { return {}; }
-};
-
-class CliHost : public RequestHost {
-public:
-    CliHost(TypeLibLoader& loader, const ClassCatalogue& classes) : loader_(loader), classes_(classes) {}
-    void setGenerateEnabled(bool) override {}
-    std::vector<TypeEntry> selectClass(std::size_t index) override {
-        const FoundClass found = FindClassOfEntry(loader_, classes_[index]);
-        return ListImplementedInterfaces(found.typeLibPath, found.coClass);
-    }
-
-private:
-    TypeLibLoader& loader_;
-    const ClassCatalogue& classes_;
-};
-
-struct GenerateOptions {
-    std::string typeLib, coClass;
-    GeneratorSettings settings;
-    bool all = false, hidden = false, quiet = false;
-};
-
-int runGenerate(const GenerateOptions& opt) {
-    ConsoleUi ui(opt.quiet);
-#ifdef _WIN32
-    WindowsFileSystem files;
-#else
-    PosixFileSystem files;
-#endif
-    EmptyRegistry registry;
-    NoSettingsStore settings;
-    auto loader = makePlatformTypeLibLoader(&registry);
-
-    RequestSnapshot snap;
-    const HResult hr = LoadClassesFromFile(*loader, opt.typeLib, snap.classes);
-    if (hr != kOk) {
-        std::fprintf(stderr, "Error: %s is not a type library that can be loaded (0x%08X).\n", opt.typeLib.c_str(),
-                     static_cast<unsigned>(hr));
-        return 1;
-    }
-    for (const ClassEntry& e : snap.classes) snap.shownNames.push_back(e.progId);
-    std::sort(snap.shownNames.begin(), snap.shownNames.end());
-    if (snap.shownNames.empty()) {
-        std::fprintf(stderr, "Error: %s holds no coclass.\n", opt.typeLib.c_str());
-        return 1;
-    }
-    snap.classIndex = 0;
-    if (!opt.coClass.empty()) {
-        const auto it = std::find(snap.shownNames.begin(), snap.shownNames.end(), opt.coClass);
-        if (it == snap.shownNames.end()) {
-            std::fprintf(stderr, "Error: %s has no coclass named %s.\n", opt.typeLib.c_str(), opt.coClass.c_str());
-            return 1;
-        }
-        snap.classIndex = static_cast<int>(it - snap.shownNames.begin());
-    }
-    const FoundClass found = FindClass(*loader, snap.shownNames[static_cast<std::size_t>(snap.classIndex)], snap.classes);
-    snap.interfaces = ListImplementedInterfaces(found.typeLibPath, found.coClass);
-    snap.settings = opt.settings;
-    snap.hiddenInterfaces = opt.hidden;
-    snap.generateAll = opt.all;
-
-    CliHost host(*loader, snap.classes);
-    const RequestOutcome outcome = runRequest(host, snap, Services{files, registry, *loader, settings, ui});
-    if (!outcome.error.empty() || ui.errorMessages() > 0 || outcome.outputFailures > 0 || outcome.completedRuns == 0)
-        return 1;
-    return 0;
+void addSourceOptions(CLI::App& cmd, SourceArgs& args, bool withTypeLib = true) {
+    if (withTypeLib)
+        args.typeLib = cmd.add_option("--typelib", args.options.typeLib,
+                                  "Type library file (.tlb, .olb, .dll, .exe, .ocx) whose coclasses to use")
+                       ->type_name("FILE");
+    auto* prefix = cmd.add_option_function<std::string>(
+        "--wine-prefix", [&args](const std::string& dir) { args.options.winePrefix = dir; },
+        "Wine prefix whose registry lists the classes (default: $WINEPREFIX, else ~/.wine)")
+                       ->type_name("DIR");
+    auto* reg = cmd.add_option_function<std::string>(
+        "--registry", [&args](const std::string& file) { args.options.regFile = file; },
+        "Registry export (.reg) that lists the classes, instead of a Wine prefix")
+                    ->type_name("FILE.reg");
+    const CLI::Validator driveSpec(
+        [](std::string& spec) -> std::string {
+            if (spec.size() < 3 || !std::isalpha(static_cast<unsigned char>(spec[0])) || spec[1] != '=')
+                return "expected LETTER=DIR, not " + spec;
+            return {};
+        },
+        "LETTER=DIR");
+    cmd.add_option("--search-folder", args.options.searchFolders,
+                   "Folder to search for referenced type libraries that are not registered (repeatable)")
+        ->type_name("DIR");
+    cmd.add_option("--drive", args.drives,
+                                 "Where a drive of the exported registry's machine is found here (C=/mnt/c); repeatable")
+                      ->type_name("LETTER=DIR")
+                      ->check(driveSpec)
+                      ->needs(reg);
+    prefix->excludes(reg);
 }
 
-// `tessivar dump FILE`: the canonical text of the file's type library, to stdout or to a file.
-int runDump(const std::string& path, const std::string& outputPath, const std::vector<std::string>& folders) {
-    EmptyRegistry registry;
-    auto loader = makePlatformTypeLibLoader(&registry, folders);
-    HResult hr = kOk;
-    const std::string text = dumpTypeLibFile(*loader, path, hr);
-    if (hr != kOk) {
-        std::fprintf(stderr, "Error: %s cannot be loaded as a type library (0x%08X)%s.\n", path.c_str(),
-                     static_cast<unsigned>(hr), hr == kUnsupportedFormat ? ": its format is not supported" : "");
-        return 1;
-    }
-    if (outputPath.empty()) return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? 0 : 1;
-    std::ofstream out(outputPath, std::ios::binary);
-    out << text;
-    return out.good() ? 0 : 1;
+void finishSourceOptions(SourceArgs& args) {
+    for (const std::string& spec : args.drives)
+        args.options.drives[static_cast<char>(std::tolower(static_cast<unsigned char>(spec[0])))] = spec.substr(2);
+}
+
+// A folder given on the command line, made full so that a stored setting means the same folder
+// whichever folder the next run starts in.
+std::string fullFolder(const std::string& folder) {
+    if (folder.empty()) return folder;
+    std::string text = fullFilePath(folder);
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+int usageError(const CLI::App& cmd, const std::string& text) {
+    std::cerr << cmd.get_name() << ": " << text << "\nRun with --help for more information.\n";
+    return kExitUsage;
 }
 
 }  // namespace
@@ -132,31 +80,149 @@ int runDump(const std::string& path, const std::string& outputPath, const std::v
 
 int main(int argc, char** argv) {
     using namespace tessivar;
-    CLI::App app{"Tessivar: Java wrappers for the classes of a COM type library"};
-    app.set_version_flag("--version", "tessivar 0.1.0");
+    CLI::App app{"Tessivar: Java wrappers for the classes of a COM type library, on the Kovra bridge runtime."};
+    app.set_version_flag("--version", "tessivar " TESSIVAR_VERSION);
     app.require_subcommand(1);
+    app.footer("Exit status: 0 on success, 1 when the run failed or wrote nothing it should have, 2 on wrong usage.\n"
+               "Run 'tessivar COMMAND --help' for the options of a command; see also tessivar(1).");
 
-    GenerateOptions gen;
-    CLI::App* generate = app.add_subcommand("generate", "Generate Java wrappers for a class of a type library");
-    generate->add_option("--typelib", gen.typeLib, "Type library file (.tlb, .dll, .ocx, .exe, .olb)")->required();
-    generate->add_option("--coclass", gen.coClass, "Coclass to generate (default: the first by name)");
-    generate->add_flag("--all", gen.all, "Generate every coclass of the file");
-    generate->add_option("--jar-module", gen.settings.jarModule, "Name of the jar module to build");
-    generate->add_option("--package", gen.settings.package, "Java package of the generated classes");
-    generate->add_option("--dest", gen.settings.destDir, "Destination folder");
-    generate->add_option("--runtime", gen.settings.sdkPath, "Folder holding kovra.jar and kovra.dll");
-    generate->add_flag("--hidden", gen.hidden, "Skip hidden properties");
-    generate->add_flag("--quiet,-q", gen.quiet, "Do not print the log");
+    // generate
+    CLI::App* gen = app.add_subcommand("generate", "Generate the Java wrappers of a class (the dialog's Generate Wrappers)");
+    SourceArgs genSource;
+    addSourceOptions(*gen, genSource);
+    GenerateOptions genOptions;
+    std::string jarModule, package, dest, runtime;
+    bool quiet = false, noSave = false;
+    auto* genProgId = gen->add_option("--progid", genOptions.choice.progId, "Registered class to generate, by ProgID")
+                          ->type_name("NAME");
+    auto* genCoClass = gen->add_option("--coclass", genOptions.choice.coClass,
+                                       "Coclass of the --typelib file (default: the first by name)")
+                           ->type_name("NAME");
+    auto* genAll = gen->add_flag("--all", genOptions.all, "Generate every coclass of the --typelib file");
+    auto* jarOpt = gen->add_option("--jar-module", jarModule, "Name of the jar module the build file makes")
+                       ->type_name("NAME");
+    auto* packageOpt = gen->add_option("--package", package, "Java package of the generated classes")
+                           ->type_name("NAME");
+    auto* destOpt = gen->add_option("--dest", dest, "Destination folder (default: ./MyOstrelle)")->type_name("DIR");
+    auto* runtimeOpt = gen->add_option("--runtime", runtime, "Runtime folder, holding kovra.jar and kovra.dll")
+                           ->type_name("DIR");
+    gen->add_flag("--hidden", genOptions.hidden, "Set the hidden-interfaces switch: leave out hidden properties");
+    gen->add_flag("--no-save", noSave, "Leave the stored settings as they are");
+    gen->add_flag("--quiet,-q", quiet, "Do not print the log lines");
+    genProgId->excludes(genSource.typeLib);
+    genCoClass->needs(genSource.typeLib);
+    genAll->needs(genSource.typeLib)->excludes(genCoClass);
 
-    std::string dumpPath, dumpOutput;
-    std::vector<std::string> dumpFolders;
-    CLI::App* dump = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
-    dump->add_option("file", dumpPath, "Type library file (a trailing \\N selects resource N)")->required();
-    dump->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output");
-    dump->add_option("--search-folder", dumpFolders, "Folder to search for referenced type libraries (repeatable)");
+    // list
+    CLI::App* lst = app.add_subcommand("list", "List the classes the dialog would offer, one per line, sorted");
+    SourceArgs listSource;
+    addSourceOptions(*lst, listSource);
+    ListOptions listOptions;
+    lst->add_flag("--guid", listOptions.guid, "Add a column with the type library GUID");
+    lst->add_flag("--path", listOptions.path, "Add a column with the type library path");
 
-    CLI11_PARSE(app, argc, argv);
-    if (generate->parsed()) return runGenerate(gen);
-    if (dump->parsed()) return runDump(dumpPath, dumpOutput, dumpFolders);
-    return 2;
+    // show
+    CLI::App* shw = app.add_subcommand("show", "Show a class's type library information and implemented interfaces");
+    SourceArgs showSource;
+    addSourceOptions(*shw, showSource);
+    ClassChoice showChoice;
+    auto* showProgId = shw->add_option("--progid", showChoice.progId, "Registered class to show, by ProgID")
+                           ->type_name("NAME");
+    auto* showCoClass = shw->add_option("--coclass", showChoice.coClass,
+                                        "Coclass of the --typelib file (default: the first by name)")
+                            ->type_name("NAME");
+    showProgId->excludes(showSource.typeLib);
+    showCoClass->needs(showSource.typeLib);
+
+    // dump
+    CLI::App* dmp = app.add_subcommand("dump", "Print everything the type library interface shows for a file");
+    SourceArgs dumpSource;
+    addSourceOptions(*dmp, dumpSource, /*withTypeLib=*/false);
+    std::string dumpOutput;
+    dmp->add_option("file", dumpSource.options.typeLib, "Type library file (a trailing \\N selects resource N)")
+        ->required();
+    dmp->add_option("--output,-o", dumpOutput, "Write the text to this file instead of the standard output")
+        ->type_name("FILE");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
+    }
+
+    const auto storedSettings = makeSettingsStore();
+
+    if (gen->parsed()) {
+        if (genProgId->count() == 0 && genSource.typeLib->count() == 0)
+            return usageError(*gen, "give --progid NAME, or --typelib FILE");
+        finishSourceOptions(genSource);
+        ConsoleUi ui(std::cout, std::cerr, quiet, stderrIsTerminal());
+        const auto disk = makeDisk();
+        StartFolderFileSystem files(*disk);
+        ReadOnlySettings readOnly(*storedSettings);
+        SettingsStore& store = noSave ? readOnly : *storedSettings;
+
+        GivenSettings given;
+        if (jarOpt->count()) given.jarModule = jarModule;
+        if (packageOpt->count()) given.package = package;
+        if (destOpt->count()) given.destDir = fullFolder(dest);
+        if (runtimeOpt->count()) given.sdkPath = fullFolder(runtime);
+        const GeneratorSettings settings = resolveSettings(given, store);
+        if (!checkSettings(settings, files, ui)) return kExitFailure;
+
+        ClassSource source;
+        if (auto error = openClassSource(genSource.options, source)) {
+            ui.error(*error);
+            return kExitFailure;
+        }
+        return generate(source, genOptions, settings, files, store, ui);
+    }
+
+    if (lst->parsed()) {
+        finishSourceOptions(listSource);
+        ConsoleUi ui(std::cout, std::cerr, false, false);
+        ClassSource source;
+        if (auto error = openClassSource(listSource.options, source)) {
+            ui.error(*error);
+            return kExitFailure;
+        }
+        return list(source, listOptions, std::cout);
+    }
+
+    if (shw->parsed()) {
+        if (showProgId->count() == 0 && showSource.typeLib->count() == 0)
+            return usageError(*shw, "give --progid NAME, or --typelib FILE");
+        finishSourceOptions(showSource);
+        ConsoleUi ui(std::cout, std::cerr, false, false);
+        ClassSource source;
+        if (auto error = openClassSource(showSource.options, source)) {
+            ui.error(*error);
+            return kExitFailure;
+        }
+        return show(source, showChoice, std::cout, ui);
+    }
+
+    if (dmp->parsed()) {
+        finishSourceOptions(dumpSource);
+        ConsoleUi ui(std::cout, std::cerr, false, false);
+        ClassSource libraries;
+        if (auto error = openLibraries(dumpSource.options, libraries)) {
+            ui.error(*error);
+            return kExitFailure;
+        }
+        if (dumpOutput.empty()) return dump(libraries, dumpSource.options.typeLib, std::cout, ui);
+        std::ofstream file(dumpOutput, std::ios::binary);
+        if (!file) {
+            ui.error(dumpOutput + " cannot be created.");
+            return kExitFailure;
+        }
+        const int status = dump(libraries, dumpSource.options.typeLib, file, ui);
+        file.close();
+        if (status == kExitSuccess && !file) {
+            ui.error(dumpOutput + " cannot be written.");
+            return kExitFailure;
+        }
+        return status;
+    }
+    return kExitUsage;
 }

@@ -1,0 +1,169 @@
+// generate, list and show: the dialog's work for one command line, over the same request code.
+#include "app/cli/commands.h"
+
+#include <algorithm>
+
+#include "engine/request.h"
+#include "engine/wrapper_generator.h"
+#include "typelib/dump.h"
+
+namespace tessivar {
+namespace {
+
+// Generate-all mode pairs each catalogue entry with its own coclass, and reports progress.
+class CliHost : public RequestHost {
+public:
+    CliHost(ClassSource& source, ConsoleUi& ui) : source_(source), ui_(ui) {}
+    void setGenerateEnabled(bool) override {}
+    std::vector<TypeEntry> selectClass(std::size_t index) override {
+        const FoundClass found = FindClassOfEntry(*source_.loader, source_.classes[index]);
+        return ListImplementedInterfaces(found.typeLibPath, found.coClass);
+    }
+    void classRunDone(std::size_t done, std::size_t total) override { ui_.progress(done, total); }
+
+private:
+    ClassSource& source_;
+    ConsoleUi& ui_;
+};
+
+bool holdsName(const ClassSource& source, const std::string& name) {
+    return std::any_of(source.classes.begin(), source.classes.end(),
+                       [&](const ClassEntry& e) { return e.progId == name; });
+}
+
+// The name the command is about, or nothing after telling the user why there is none.
+std::optional<std::string> chosenName(const ClassSource& source, const ClassChoice& choice, ConsoleUi& ui) {
+    if (!source.typeLibFile.empty()) {
+        if (source.classes.empty()) {
+            ui.error(source.typeLibFile + " holds no coclass.");
+            return std::nullopt;
+        }
+        if (choice.coClass.empty()) return firstShownName(source.classes);
+        if (!holdsName(source, choice.coClass)) {
+            ui.error(source.typeLibFile + " has no coclass named " + choice.coClass + ".");
+            return std::nullopt;
+        }
+        return choice.coClass;
+    }
+    if (!holdsName(source, choice.progId)) {
+        ui.error("No registered class with a type library has the ProgID " + choice.progId +
+                 " (tessivar list shows those that have).");
+        return std::nullopt;
+    }
+    return choice.progId;
+}
+
+bool reportMissingCoClass(const std::string& name, const ClassView& view, ConsoleUi& ui) {
+    if (view.found.coClass) return false;
+    ui.error("The type library of " + name + " (" + view.found.typeLibPath +
+             ") cannot be loaded or holds no coclass with its CLSID.");
+    return true;
+}
+
+}  // namespace
+
+GeneratorSettings resolveSettings(const GivenSettings& given, SettingsStore& store) {
+    GeneratorSettings s = loadSettings(store);
+    if (given.jarModule) s.jarModule = *given.jarModule;
+    if (given.package) s.package = *given.package;
+    if (given.destDir) s.destDir = *given.destDir;
+    if (given.sdkPath) s.sdkPath = *given.sdkPath;
+    return s;
+}
+
+std::optional<std::string> runtimeFolderProblem(FileSystem& files, const std::string& folder) {
+    if (folder.empty())
+        return std::string("No runtime folder: give --runtime DIR, the folder that holds ") + kRuntimeJar + " and " +
+               kRuntimeDll + ".";
+    if (!files.exists(folder)) return "The runtime folder " + folder + " does not exist.";
+    if (!files.isFolder(folder)) return "The runtime folder " + folder + " is not a folder.";
+    const std::string sep(1, kPathSeparator);
+    const bool jar = files.exists(folder + sep + kRuntimeJar);
+    const bool dll = files.exists(folder + sep + kRuntimeDll);
+    if (jar && dll) return std::nullopt;
+    const std::string missing = !jar && !dll ? std::string("neither ") + kRuntimeJar + " nor " + kRuntimeDll
+                                : !jar       ? std::string("no ") + kRuntimeJar
+                                             : std::string("no ") + kRuntimeDll;
+    return "The runtime folder " + folder + " has " + missing + ".";
+}
+
+bool checkSettings(const GeneratorSettings& settings, FileSystem& files, ConsoleUi& ui) {
+    if (auto problem = runtimeFolderProblem(files, settings.sdkPath)) {
+        ui.error(*problem);
+        return false;
+    }
+    if (settings.jarModule.empty()) {
+        ui.error("Enter Module Name.");
+        return false;
+    }
+    return true;
+}
+
+int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
+             FileSystem& files, SettingsStore& store, ConsoleUi& ui, const Emitters& emitters) {
+    const auto name = chosenName(source, options.choice, ui);
+    if (!name) return kExitFailure;
+    const ClassView view = viewClass(source, *name);
+    if (!options.all && reportMissingCoClass(*name, view, ui)) return kExitFailure;
+
+    RequestSnapshot snap;
+    snap.classes = source.classes;
+    for (const ClassEntry* e : shownOrder(source.classes)) snap.shownNames.push_back(e->progId);
+    snap.classIndex = static_cast<int>(std::find(snap.shownNames.begin(), snap.shownNames.end(), *name) -
+                                       snap.shownNames.begin());
+    snap.interfaces = view.interfaces;
+    snap.settings = settings;
+    snap.hiddenInterfaces = options.hidden;
+    snap.generateAll = options.all;
+
+    CliHost host(source, ui);
+    if (options.all) ui.progress(0, snap.classes.size());
+    const int errorsBefore = ui.errors();
+    const RequestOutcome outcome = runRequest(host, snap, Services{files, *source.registry, *source.loader, store, ui}, emitters);
+
+    if (outcome.completedRuns == 0 && ui.errors() == errorsBefore) {
+        ui.error(options.all ? "No coclass of " + source.typeLibFile + " implements an interface: nothing was generated."
+                             : *name + " implements no interface: nothing was generated.");
+    }
+    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0;
+    return failed ? kExitFailure : kExitSuccess;
+}
+
+int list(const ClassSource& source, const ListOptions& options, std::ostream& out) {
+    for (const ClassEntry* e : shownOrder(source.classes)) {
+        out << e->progId;
+        if (options.guid) out << '\t' << e->typeLibGuid;
+        if (options.path) out << '\t' << e->typeLibPath;
+        out << '\n';
+    }
+    return kExitSuccess;
+}
+
+int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, ConsoleUi& ui) {
+    const auto name = chosenName(source, choice, ui);
+    if (!name) return kExitFailure;
+    const ClassView view = viewClass(source, *name);
+    out << "TypeLib GUID: " << view.found.typeLibGuid << '\n'
+        << "TypeLib Module: " << view.found.typeLibPath << '\n'
+        << "CoClass: " << view.found.coClassName << '\n'
+        << "Interfaces:\n";
+    for (const TypeEntry& e : view.interfaces)
+        out << "    " << e.name << ' ' << e.guidText << ' ' << implTypeFlagsText(e.kind) << '\n';
+    out.flush();
+    return reportMissingCoClass(*name, view, ui) ? kExitFailure : kExitSuccess;
+}
+
+int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui) {
+    HResult status = kOk;
+    const std::string text = dumpTypeLibFile(*libraries.loader, path, status);
+    if (status != kOk) {
+        ui.error(path + " cannot be loaded as a type library (" + hexStatus(status) + ")" +
+                 (status == kUnsupportedFormat ? ": its format is not supported." : "."));
+        return kExitFailure;
+    }
+    out << text;
+    out.flush();
+    return out ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,61 @@
+// The subcommands over an opened class source: generate, list and show.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "app/cli/class_source.h"
+#include "app/cli/console_ui.h"
+#include "engine/file_system.h"
+#include "engine/settings_store.h"
+#include "engine/wrapper_generator.h"
+
+namespace tessivar {
+
+enum ExitStatus : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+
+// The settings options as given; an option given empty is given.
+struct GivenSettings {
+    std::optional<std::string> jarModule, package, destDir, sdkPath;
+};
+
+// The options given, the stored settings for the others.
+GeneratorSettings resolveSettings(const GivenSettings& given, SettingsStore& store);
+
+// What is missing from a runtime folder, as told to the user; nothing when it holds both files.
+std::optional<std::string> runtimeFolderProblem(FileSystem& files, const std::string& folder);
+
+// The checks a class run makes before it writes, made once before anything is read: the runtime
+// folder (there is no folder browser to ask with), then the jar module name. False after an error.
+bool checkSettings(const GeneratorSettings& settings, FileSystem& files, ConsoleUi& ui);
+
+// The class a command is about: --progid for registered classes, --coclass in a file (default: the
+// first name of the sorted list, as the dialog selects it).
+struct ClassChoice {
+    std::string progId;
+    std::string coClass;
+};
+
+struct GenerateOptions {
+    ClassChoice choice;
+    bool all = false;
+    bool hidden = false;
+};
+
+int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
+             FileSystem& files, SettingsStore& store, ConsoleUi& ui, const Emitters& emitters = defaultEmitters());
+
+struct ListOptions {
+    bool guid = false;
+    bool path = false;
+};
+
+int list(const ClassSource& source, const ListOptions& options, std::ostream& out);
+
+int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, ConsoleUi& ui);
+
+// The canonical text of everything the type library interface shows for a file.
+int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui);
+
+}  // namespace tessivar

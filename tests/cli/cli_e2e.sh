@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# End-to-end runs of the built tessivar binary: one case per call, named by the first argument.
+# Needs TESSIVAR (the binary) and SAMPLE (the bundled sample type library) in the environment.
+set -uo pipefail
+
+case_name=$1
+work=$(mktemp -d)
+cd "$work"
+# No stored settings and no Wine prefix but the ones a case makes.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config
+unset WINEPREFIX
+mkdir -p "$HOME"
+# Captured output lives apart from the files the cases make.
+cap=$(mktemp -d)
+trap 'rm -rf "$work" "$cap"' EXIT
+settings_file=$XDG_CONFIG_HOME/tessivar/settings.ini
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# Runs the binary; leaves the exit status in $status and the output in $cap/out and $cap/err.
+run() {
+    "$TESSIVAR" "$@" >"$cap/out" 2>"$cap/err"
+    status=$?
+}
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 (stderr: $(cat "$cap/err"))"; }
+expect_err() { [ "$(cat "$cap/err")" = "$1" ] || fail "stderr was [$(cat "$cap/err")], expected [$1]"; }
+expect_err_has() { grep -qF -- "$1" "$cap/err" || fail "stderr [$(cat "$cap/err")] lacks [$1]"; }
+expect_out_has() { grep -qxF -- "$1" "$cap/out" || fail "stdout lacks the line [$1]"; }
+expect_out_empty() { [ ! -s "$cap/out" ] || fail "stdout not empty: $(head -3 "$cap/out")"; }
+
+make_runtime() {
+    mkdir -p "$work/kovra"
+    : >"$work/kovra/kovra.jar"
+    : >"$work/kovra/kovra.dll"
+}
+
+# A Wine prefix whose registry holds the sample's class as Sample.Widget.1, its library on drive C.
+make_prefix() {
+    local p=$work/prefix
+    mkdir -p "$p/drive_c/lib" "$p/dosdevices"
+    cp "$SAMPLE" "$p/drive_c/lib/widget.tlb"
+    ln -s ../drive_c "$p/dosdevices/c:"
+    cat >"$p/system.reg" <<'REG'
+WINE REGISTRY Version 2
+;; All keys relative to \\Machine
+
+[Software\\Classes\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}] 1700000000
+@="Widget"
+
+[Software\\Classes\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\ProgID] 1700000000
+@="Sample.Widget.1"
+
+[Software\\Classes\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\TypeLib] 1700000000
+@="{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}"
+
+[Software\\Classes\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\Version] 1700000000
+@="1.0"
+
+[Software\\Classes\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D99}\\ProgID] 1700000000
+@="Sample.NoTypeLib"
+
+[Software\\Classes\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0\\0\\win32] 1700000000
+@="C:\\lib\\widget.tlb"
+REG
+}
+
+# Every "Generating ...: PATH" line of the log names a file that now exists.
+expect_logged_files_exist() {
+    local n=0 path
+    while IFS= read -r path; do
+        n=$((n + 1))
+        [ -f "$path" ] || fail "logged but not written: $path"
+    done < <(sed -n 's/^Generating [^:]*: //p' "$cap/out")
+    [ "$n" -gt 0 ] || fail "no file was logged"
+}
+
+case $case_name in
+usage)
+    run; expect_status 2
+    run frobnicate; expect_status 2
+    run generate --typelib "$SAMPLE" --no-such-option; expect_status 2
+    run generate; expect_status 2; expect_err_has "give --progid NAME, or --typelib FILE"
+    run show; expect_status 2
+    run generate --progid A --typelib "$SAMPLE"; expect_status 2
+    run generate --all --progid A; expect_status 2
+    run generate --coclass Widget --progid A; expect_status 2
+    run list --drive C=/tmp; expect_status 2
+    run list --registry x.reg --drive 7=/tmp; expect_status 2
+    ;;
+help)
+    run --version; expect_status 0; expect_out_has "tessivar 0.1.0"
+    for cmd in "" generate list show dump; do
+        run $cmd --help; expect_status 0; grep -q "^Usage:" "$cap/out" || fail "no usage text for '$cmd'"
+    done
+    ;;
+man_page)
+    # The installed manual names every option the commands accept.
+    sed 's/\\//g' "$MAN_PAGE" >"$work/man.txt"
+    for cmd in generate list show dump; do
+        run $cmd --help
+        for opt in $(grep -oE -- '--[a-z][a-z-]+' "$cap/out" | sort -u); do
+            [ "$opt" = --help ] && continue
+            grep -qF -- "$opt" "$work/man.txt" || fail "tessivar.1 does not describe $cmd $opt"
+        done
+    done
+    ;;
+missing_jar_module)
+    make_runtime
+    run generate --typelib "$SAMPLE" --runtime "$work/kovra" --dest "$work/out-dir"
+    expect_status 1; expect_err "Error: Enter Module Name."; expect_out_empty
+    [ ! -e "$work/out-dir" ] || fail "a destination was made"
+    [ ! -e "$settings_file" ] || fail "settings were stored"
+    ;;
+runtime_folder)
+    run generate --typelib "$SAMPLE" --jar-module W
+    expect_status 1
+    expect_err "Error: No runtime folder: give --runtime DIR, the folder that holds kovra.jar and kovra.dll."
+    run generate --typelib "$SAMPLE" --jar-module W --runtime "$work/nowhere"
+    expect_status 1; expect_err "Error: The runtime folder $work/nowhere does not exist."
+    mkdir -p "$work/half"; : >"$work/half/kovra.jar"
+    run generate --typelib "$SAMPLE" --jar-module W --runtime half
+    expect_status 1; expect_err "Error: The runtime folder $work/half has no kovra.dll."
+    mkdir -p "$work/bare"
+    run generate --typelib "$SAMPLE" --jar-module W --runtime "$work/bare"
+    expect_status 1; expect_err "Error: The runtime folder $work/bare has neither kovra.jar nor kovra.dll."
+    expect_out_empty
+    ;;
+not_a_typelib)
+    make_runtime
+    printf 'just text\n' >"$work/notes.tlb"
+    run generate --typelib notes.tlb --jar-module W --runtime kovra
+    expect_status 1; expect_err_has "Error: $work/notes.tlb is not a type library that can be loaded (0x"
+    run list --typelib "$work/missing.tlb"
+    expect_status 1; expect_err "Error: $work/missing.tlb: no such file."
+    ;;
+registry_list)
+    make_prefix
+    run list --wine-prefix "$work/prefix" --path
+    expect_status 0
+    [ "$(cat "$cap/out")" = "Sample.Widget.1	C:\\lib\\widget.tlb" ] || fail "list gave [$(cat "$cap/out")]"
+    # The same registry as a regedit export, its drive C given by hand.
+    printf 'REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\ProgID]\r\n@="Sample.Widget.1"\r\n' >"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\TypeLib]\r\n@="{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}"\r\n' >>"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\Version]\r\n@="1.0"\r\n' >>"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0\\0\\win32]\r\n@="C:\\\\lib\\\\widget.tlb"\r\n' >>"$work/classes.reg"
+    run list --registry "$work/classes.reg" --drive "C=$work/prefix/drive_c" --guid
+    expect_status 0
+    [ "$(cat "$cap/out")" = "Sample.Widget.1	{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}" ] || fail "list gave [$(cat "$cap/out")]"
+    run list --wine-prefix "$work/no-prefix"
+    expect_status 1; expect_err_has "Error: There is no Wine prefix at $work/no-prefix"
+    ;;
+unknown_class)
+    make_prefix; make_runtime
+    export WINEPREFIX=$work/prefix
+    run generate --progid Sample.NoTypeLib --jar-module W --runtime kovra
+    expect_status 1
+    expect_err "Error: No registered class with a type library has the ProgID Sample.NoTypeLib (tessivar list shows those that have)."
+    run show --progid No.Such
+    expect_status 1
+    ;;
+
+# The cases below read the sample library itself.
+generate_file)
+    make_runtime
+    run generate --typelib "$SAMPLE" --jar-module WidgetWrappers --package com.example.widgets --dest out \
+        --runtime kovra
+    expect_status 0; expect_err ""
+    expect_out_has "Creating folder: $work/out"
+    expect_out_has "Current Directory: $work"
+    expect_out_has "Generating CoClass interface: $work/out/src/com/example/widgets/WidgetLib/Widget.java"
+    [ "$(tail -1 "$cap/out")" = "Generating build file: $work/out/build.xml" ] || fail "last line: $(tail -1 "$cap/out")"
+    expect_logged_files_exist
+    grep -q "^Dest=$work/out\$" "$settings_file" || fail "Dest not stored"
+    # Quiet: the same run prints nothing.
+    run generate --typelib "$SAMPLE" --quiet
+    expect_status 0; expect_out_empty; expect_err ""
+    ;;
+stored_settings)
+    make_runtime
+    run generate --typelib "$SAMPLE" --jar-module First --package p.one --dest one --runtime kovra
+    expect_status 0
+    # Options not given come from the store; --no-save leaves the store alone.
+    run generate --typelib "$SAMPLE" --package p.two --no-save
+    expect_status 0
+    expect_out_has "Generating build file: $work/one/build.xml"
+    [ -d "$work/one/src/p/two" ] || fail "the given package was not used"
+    grep -qx "Package=p.one" "$settings_file" || fail "--no-save changed the store: $(cat "$settings_file")"
+    run generate --typelib "$SAMPLE" --package p.three
+    grep -qx "Package=p.three" "$settings_file" || fail "the run did not store its settings"
+    grep -qx "JarModule=First" "$settings_file" || fail "JarModule lost"
+    ;;
+generate_progid)
+    make_prefix; make_runtime
+    run generate --wine-prefix "$work/prefix" --progid Sample.Widget.1 --jar-module W --dest out --runtime kovra
+    expect_status 0; expect_err ""
+    expect_out_has "Generating CoClass interface: $work/out/src/WidgetLib/Widget.java"
+    expect_logged_files_exist
+    run show --wine-prefix "$work/prefix" --progid Sample.Widget.1
+    expect_status 0
+    expect_out_has "CoClass: Widget"
+    expect_out_has "    IWidget {5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D05} default"
+    expect_out_has "    _WidgetEvents {5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D06} default source"
+    ;;
+generate_all)
+    make_runtime
+    run generate --typelib "$SAMPLE" --all --jar-module W --dest out --runtime kovra
+    expect_status 0; expect_err ""
+    expect_logged_files_exist
+    run list --typelib "$SAMPLE"
+    [ "$(cat "$cap/out")" = "Widget" ] || fail "list gave [$(cat "$cap/out")]"
+    ;;
+unknown_coclass)
+    make_runtime
+    run generate --typelib "$SAMPLE" --coclass Gadget --jar-module W --runtime kovra
+    expect_status 1; expect_err "Error: $SAMPLE has no coclass named Gadget."
+    ;;
+dump)
+    run dump "$SAMPLE"
+    expect_status 0; expect_err ""
+    grep -q "WidgetColor" "$cap/out" || fail "the dump does not show WidgetColor"
+    cp "$cap/out" "$work/first"
+    run dump "$SAMPLE" -o "$work/dumped.txt"
+    expect_status 0; expect_out_empty
+    cmp -s "$work/first" "$work/dumped.txt" || fail "dump -o wrote other text than standard output"
+    printf 'just text\n' >"$work/notes.tlb"
+    run dump "$work/notes.tlb"
+    expect_status 1; expect_err_has "Error: $work/notes.tlb cannot be loaded as a type library (0x"
+    ;;
+unwritable_destination)
+    make_runtime
+    : >"$work/plain"
+    run generate --typelib "$SAMPLE" --jar-module W --dest plain/out --runtime kovra
+    expect_status 1
+    expect_err_has "Error: $work/plain/out/build.xml cannot be created."
+    ;;
+*)
+    echo "no such case: $case_name" >&2
+    exit 2
+    ;;
+esac
+exit $((failures > 0))

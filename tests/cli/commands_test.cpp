@@ -1,0 +1,358 @@
+// The command line's generate, list and show over an in-memory library, file system and settings
+// store: class choice, settings from options and store, the checks made before a run, exit statuses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/cli/cli_seams.h"
+#include "app/cli/commands.h"
+#include "mapping/guid_text.h"
+#include "support/fakes.h"
+#include "support/memory_typelib.h"
+#include "typelib/catalogue.h"
+#ifndef _WIN32
+#include "typelib/posix/file_registry.h"
+#endif
+
+namespace tessivar::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+constexpr const char* kLibPath = "/lib/widget.tlb";
+
+class CommandsTest : public ::testing::Test {
+protected:
+    CommandsTest() {
+        const unsigned iWidget = lib->addInterface("IWidget", guidOf(10), TKIND_DISPATCH, 0x1040);
+        const unsigned events = lib->addInterface("_WidgetEvents", guidOf(11), TKIND_DISPATCH, 0x1000);
+        const unsigned widget = lib->addCoClass("Widget", guidOf(20));
+        const unsigned alpha = lib->addCoClass("alpha", guidOf(21));
+        lib->addCoClass("Empty", guidOf(22));
+        lib->implement(widget, iWidget, IMPLTYPEFLAG_FDEFAULT);
+        lib->implement(widget, events, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE);
+        lib->implement(alpha, iWidget, IMPLTYPEFLAG_FDEFAULT);
+
+        auto memoryLoader = std::make_unique<MemoryLoader>();
+        memoryLoader->add(kLibPath, lib);
+        source.loader = std::move(memoryLoader);
+        source.registry = std::make_unique<EmptyRegistry>();
+        source.typeLibFile = kLibPath;
+        LoadClassesFromFile(*source.loader, kLibPath, source.classes);
+
+        disk.folders.insert("/kovra");
+        disk.addFile("/kovra/kovra.jar");
+        disk.addFile("/kovra/kovra.dll");
+        settings = GeneratorSettings{"WidgetWrappers", "com.example", "/out", "/kovra"};
+    }
+
+    // Emitters that only log, so the log shows which classes and types a run reached.
+    Emitters loggingEmitters() {
+        Emitters e;
+        e.dispatchInterface = [](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+            g.logLine("Generating Dispatch interface: " + entry.name);
+        };
+        e.listenerInterface = [](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+            g.logLine("Generating stub: " + entry.name);
+        };
+        e.coClasses = [](WrapperGenerator& g) {
+            for (const ClassEntry& c : g.coClasses) g.logLine("Generating CoClass interface: " + c.progId);
+        };
+        e.buildFile = [this](WrapperGenerator& g) {
+            g.logLine("Generating build file: " + g.destination + "/build.xml");
+            if (failBuildFile) g.outputFailed(g.destination + "/build.xml", "cannot be created");
+        };
+        return e;
+    }
+
+    int runGenerate(const GenerateOptions& options, bool quiet = false, bool progress = false) {
+        ConsoleUi ui(out, err, quiet, progress);
+        return generate(source, options, settings, files, store, ui, loggingEmitters());
+    }
+
+    GenerateOptions coClass(const std::string& name) {
+        GenerateOptions o;
+        o.choice.coClass = name;
+        return o;
+    }
+
+    std::shared_ptr<MemoryTypeLib> lib = MemoryTypeLib::create("WidgetLib", guidOf(1));
+    ClassSource source;
+    MemoryFileSystem disk;
+    StartFolderFileSystem files{disk};
+    MemorySettingsStore store;
+    GeneratorSettings settings;
+    std::ostringstream out, err;
+    bool failBuildFile = false;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+TEST_F(CommandsTest, GenerateWritesTheLogToStandardOutputAndSucceeds) {
+    EXPECT_EQ(runGenerate(coClass("Widget")), kExitSuccess);
+    EXPECT_THAT(lines(out.str()),
+                ElementsAre("Creating folder: /out", "Current Directory: /work", "Generating Dispatch interface: IWidget",
+                            "Generating stub: _WidgetEvents", "Generating CoClass interface: Widget",
+                            "Generating build file: /out/build.xml"));
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, QuietDropsTheLogButNotTheErrors) {
+    failBuildFile = true;
+    EXPECT_EQ(runGenerate(coClass("Widget"), /*quiet=*/true), kExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Error: /out/build.xml cannot be created.\n");
+}
+
+TEST_F(CommandsTest, DefaultClassIsTheFirstNameAsTheListSortsIt) {
+    // The list sorts without regard to case: "alpha" comes before "Empty" and "Widget".
+    EXPECT_EQ(firstShownName(source.classes), "alpha");
+    EXPECT_EQ(runGenerate(GenerateOptions{}), kExitSuccess);
+    EXPECT_THAT(out.str(), HasSubstr("Generating CoClass interface: alpha\n"));
+    EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("CoClass interface: Widget")));
+}
+
+TEST_F(CommandsTest, ClassChoiceErrors) {
+    EXPECT_EQ(runGenerate(coClass("Gadget")), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb has no coclass named Gadget.\n");
+    EXPECT_EQ(out.str(), "");
+
+    err.str("");
+    source.classes.clear();
+    EXPECT_EQ(runGenerate(GenerateOptions{}), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass.\n");
+    EXPECT_THAT(store.writes, IsEmpty());
+}
+
+TEST_F(CommandsTest, ClassWithoutInterfacesWritesNothingAndFails) {
+    store.present = true;
+    EXPECT_EQ(runGenerate(coClass("Empty")), kExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Error: Empty implements no interface: nothing was generated.\n");
+    // The request still stores the settings after its class run, as it does for the dialog.
+    EXPECT_THAT(store.writes, ElementsAre("Package=com.example", "JarModule=WidgetWrappers", "Dest=/out", "Path=/kovra"));
+}
+
+TEST_F(CommandsTest, ClassWhoseLibraryDoesNotLoadIsReported) {
+    source.loader = std::make_unique<MemoryLoader>();  // the file is gone since the list was read
+    EXPECT_EQ(runGenerate(coClass("Widget")), kExitFailure);
+    EXPECT_EQ(err.str(),
+              "Error: The type library of Widget (/lib/widget.tlb) cannot be loaded or holds no coclass with its CLSID.\n");
+}
+
+TEST_F(CommandsTest, StoredSettingsAreCreatedByTheFirstRunAndWrittenAfterEachClass) {
+    EXPECT_EQ(runGenerate(coClass("Widget")), kExitSuccess);
+    EXPECT_TRUE(store.present);
+    EXPECT_THAT(store.writes, ElementsAre("Path=/kovra", "Package=com.example", "JarModule=WidgetWrappers", "Dest=/out",
+                                          "Path=/kovra"));
+}
+
+TEST_F(CommandsTest, NoSaveLeavesTheStoreAsItIs) {
+    ReadOnlySettings readOnly(store);
+    ConsoleUi ui(out, err, false, false);
+    EXPECT_EQ(generate(source, coClass("Widget"), settings, files, readOnly, ui, loggingEmitters()), kExitSuccess);
+    EXPECT_FALSE(store.present);
+    EXPECT_THAT(store.writes, IsEmpty());
+
+    store.present = true;
+    store.values = {{"Dest", "/stored"}};
+    EXPECT_EQ(generate(source, coClass("Widget"), settings, files, readOnly, ui, loggingEmitters()), kExitSuccess);
+    EXPECT_THAT(store.writes, IsEmpty());
+}
+
+TEST_F(CommandsTest, RelativeDestinationStaysInTheStartFolder) {
+    // A class run makes the given runtime folder current; the command line keeps its own.
+    settings.destDir = "out";
+    EXPECT_EQ(runGenerate(coClass("Widget")), kExitSuccess);
+    EXPECT_THAT(lines(out.str()), ::testing::Contains("Current Directory: /work"));
+    EXPECT_EQ(disk.cwd, "/work");
+}
+
+TEST_F(CommandsTest, GenerateAllRunsEveryCoClassWithItsOwnInterfacesAndShowsProgress) {
+    GenerateOptions all;
+    all.all = true;
+    EXPECT_EQ(runGenerate(all, /*quiet=*/true, /*progress=*/true), kExitSuccess);
+    EXPECT_EQ(out.str(), "");
+    // Three classes in catalogue order; Empty has no interface and writes nothing.
+    EXPECT_EQ(err.str(),
+              "0 of 3 classes done"
+              "\r\033[K1 of 3 classes done"
+              "\r\033[K2 of 3 classes done"
+              "\r\033[K3 of 3 classes done\n");
+}
+
+TEST_F(CommandsTest, GenerateAllLogsEachClassRun) {
+    GenerateOptions all;
+    all.all = true;
+    EXPECT_EQ(runGenerate(all), kExitSuccess);
+    const auto log = lines(out.str());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Generating Dispatch interface: IWidget"), 2);
+    EXPECT_THAT(log, ::testing::Contains("Generating CoClass interface: Widget"));
+    EXPECT_THAT(log, ::testing::Contains("Generating CoClass interface: alpha"));
+    EXPECT_EQ(err.str(), "");  // no terminal, no progress
+}
+
+TEST_F(CommandsTest, SettingsFromOptionsAndStore) {
+    store.present = true;
+    store.values = {{"Package", "stored.pkg"}, {"JarModule", "StoredJar"}, {"Dest", "/stored"}, {"Path", "/kovra"}};
+    GivenSettings given;
+    given.jarModule = "GivenJar";
+    given.package = "";  // given empty: the files go into src/<library>
+    const GeneratorSettings s = resolveSettings(given, store);
+    EXPECT_EQ(s.jarModule, "GivenJar");
+    EXPECT_EQ(s.package, "");
+    EXPECT_EQ(s.destDir, "/stored");
+    EXPECT_EQ(s.sdkPath, "/kovra");
+
+    store.present = false;
+    EXPECT_EQ(resolveSettings(given, store).destDir, "");
+}
+
+TEST_F(CommandsTest, RuntimeFolderProblemsNameWhatIsMissing) {
+    disk.folders.insert("/nojar");
+    disk.addFile("/nojar/kovra.dll");
+    disk.folders.insert("/nodll");
+    disk.addFile("/nodll/kovra.jar");
+    disk.folders.insert("/empty");
+    disk.addFile("/plain");
+    struct Case {
+        std::string folder, problem;
+    } cases[] = {
+        {"", "No runtime folder: give --runtime DIR, the folder that holds kovra.jar and kovra.dll."},
+        {"/missing", "The runtime folder /missing does not exist."},
+        {"/plain", "The runtime folder /plain is not a folder."},
+        {"/nojar", "The runtime folder /nojar has no kovra.jar."},
+        {"/nodll", "The runtime folder /nodll has no kovra.dll."},
+        {"/empty", "The runtime folder /empty has neither kovra.jar nor kovra.dll."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(runtimeFolderProblem(files, c.folder).value_or("(none)"), c.problem) << c.folder;
+    EXPECT_EQ(runtimeFolderProblem(files, "/kovra"), std::nullopt);
+}
+
+TEST_F(CommandsTest, SettingsAreCheckedRuntimeFolderFirstThenJarModule) {
+    ConsoleUi ui(out, err, false, false);
+    settings.jarModule = "";
+    settings.sdkPath = "/missing";
+    EXPECT_FALSE(checkSettings(settings, files, ui));
+    EXPECT_EQ(err.str(), "Error: The runtime folder /missing does not exist.\n");
+
+    err.str("");
+    settings.sdkPath = "/kovra";
+    EXPECT_FALSE(checkSettings(settings, files, ui));
+    EXPECT_EQ(err.str(), "Error: Enter Module Name.\n");
+
+    settings.jarModule = "J";
+    EXPECT_TRUE(checkSettings(settings, files, ui));
+}
+
+TEST_F(CommandsTest, ListShowsSortedNamesWithColumnsOnRequest) {
+    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(out.str(), "alpha\nEmpty\nWidget\n");
+    out.str("");
+    EXPECT_EQ(list(source, ListOptions{true, true}, out), kExitSuccess);
+    const std::string columns = "\t" + guidText(guidOf(1)) + "\t/lib/widget.tlb\n";
+    EXPECT_EQ(out.str(), "alpha" + columns + "Empty" + columns + "Widget" + columns);
+}
+
+TEST_F(CommandsTest, ShowPrintsTheTypeLibraryInformationAndInterfaces) {
+    ConsoleUi ui(out, err, false, false);
+    ClassChoice choice;
+    choice.coClass = "Widget";
+    EXPECT_EQ(show(source, choice, out, ui), kExitSuccess);
+    EXPECT_THAT(lines(out.str()),
+                ElementsAre("TypeLib GUID: " + guidText(guidOf(1)), "TypeLib Module: /lib/widget.tlb", "CoClass: Widget",
+                            "Interfaces:", "    IWidget " + guidText(guidOf(10)) + " default",
+                            "    _WidgetEvents " + guidText(guidOf(11)) + " default source"));
+}
+
+TEST(ImplTypeFlagsText, NamesEveryBitAndKeepsUnknownOnes) {
+    EXPECT_EQ(implTypeFlagsText(0), "none");
+    EXPECT_EQ(implTypeFlagsText(IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE), "default source");
+    EXPECT_EQ(implTypeFlagsText(IMPLTYPEFLAG_FRESTRICTED | IMPLTYPEFLAG_FDEFAULTVTABLE), "restricted defaultvtable");
+    EXPECT_EQ(implTypeFlagsText(0x11), "default 0x00000010");
+}
+
+#ifndef _WIN32
+// Registered classes: the list offers only classes with a ProgID, a type library GUID and a path,
+// and a name resolves among those.
+constexpr std::string_view kSystemReg = R"(WINE REGISTRY Version 2
+
+[Software\\Classes\\CLSID\\{00000001-0000-0000-8000-00AA00BB00CC}]
+[Software\\Classes\\CLSID\\{00000001-0000-0000-8000-00AA00BB00CC}\\ProgID]
+@="Sample.Widget"
+
+[Software\\Classes\\CLSID\\{00000014-0000-0000-8000-00AA00BB00CC}]
+[Software\\Classes\\CLSID\\{00000014-0000-0000-8000-00AA00BB00CC}\\ProgID]
+@="Sample.Widget"
+[Software\\Classes\\CLSID\\{00000014-0000-0000-8000-00AA00BB00CC}\\TypeLib]
+@="{00000000-0000-0000-0000-000000000001}"
+[Software\\Classes\\CLSID\\{00000014-0000-0000-8000-00AA00BB00CC}\\Version]
+@="1.0"
+
+[Software\\Classes\\CLSID\\{00000015-0000-0000-8000-00AA00BB00CC}]
+[Software\\Classes\\CLSID\\{00000015-0000-0000-8000-00AA00BB00CC}\\ProgID]
+@="another.Class"
+[Software\\Classes\\CLSID\\{00000015-0000-0000-8000-00AA00BB00CC}\\TypeLib]
+@="{00000000-0000-0000-0000-000000000001}"
+[Software\\Classes\\CLSID\\{00000015-0000-0000-8000-00AA00BB00CC}\\Version]
+@="1.0"
+
+[Software\\Classes\\TypeLib\\{00000000-0000-0000-0000-000000000001}\\1.0\\0\\win32]
+@="C:\\lib\\widget.tlb"
+)";
+
+class RegisteredClassesTest : public CommandsTest {
+protected:
+    RegisteredClassesTest() {
+        auto opened = registryFromWineFiles(kSystemReg, "", {});
+        EXPECT_TRUE(opened.registry) << opened.error;
+        source.registry = std::move(opened.registry);
+        auto memoryLoader = std::make_unique<MemoryLoader>();
+        memoryLoader->add("C:\\lib\\widget.tlb", lib);
+        source.loader = std::move(memoryLoader);
+        useRegisteredClasses(source);
+    }
+};
+
+TEST_F(RegisteredClassesTest, ListOffersTheClassesTheDialogShowsInItsOrder) {
+    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(out.str(), "another.Class\nSample.Widget\n");
+
+    ClassCatalogue all;
+    ReadRegisteredClasses(*source.registry, all);
+    std::vector<std::string> listed;
+    for (const ClassEntry* e : shownOrder(source.classes)) listed.push_back(e->progId);
+    EXPECT_EQ(listed, shownClassNames(all));
+}
+
+TEST_F(RegisteredClassesTest, ShownNameResolvesToTheShownClassNotAnEarlierHiddenOne) {
+    // The first registration of Sample.Widget has no type library; the class list shows the second,
+    // and generating it must reach that one's coclass (CLSID ...14 is Widget in the library).
+    GenerateOptions options;
+    options.choice.progId = "Sample.Widget";
+    EXPECT_EQ(runGenerate(options), kExitSuccess) << err.str();
+    EXPECT_THAT(out.str(), HasSubstr("Generating Dispatch interface: IWidget\n"));
+    EXPECT_THAT(out.str(), HasSubstr("Generating CoClass interface: Sample.Widget\n"));
+}
+
+TEST_F(RegisteredClassesTest, UnknownProgIdIsAnError) {
+    GenerateOptions options;
+    options.choice.progId = "No.Such";
+    EXPECT_EQ(runGenerate(options), kExitFailure);
+    EXPECT_EQ(err.str(),
+              "Error: No registered class with a type library has the ProgID No.Such (tessivar list shows those that "
+              "have).\n");
+}
+
+#endif  // the registry of a Wine prefix
+
+}  // namespace
+}  // namespace tessivar::test
