@@ -92,8 +92,11 @@ TypeDesc resolveCoClass(WrapperGenerator& generator, TypeDesc result, const std:
     return result;
 }
 
+// An alias whose target is another alias is followed to the end of the chain (a bounded number of steps,
+// as the chain comes from the file): left at the first alias's bare name, the Java type would name a
+// class that is never generated.
 TypeDesc resolveAlias(WrapperGenerator& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& alias,
-                      const TypeAttr& attr, std::string& javaType) {
+                      const TypeAttr& attr, std::string& javaType, int hopsLeft = 16) {
     if (attr.tdescAlias.vt != VT_USERDEFINED) {
         result.vt = attr.tdescAlias.vt;
         javaType = qualifiedTypeName(generator, *alias, javaType);
@@ -101,11 +104,15 @@ TypeDesc resolveAlias(WrapperGenerator& generator, TypeDesc result, const std::s
     }
     std::shared_ptr<const TypeInfo> target;
     TypeAttr targetAttr;
-    if (alias->refTypeInfo(attr.tdescAlias.hreftype, target) == kOk && target && target->typeAttr(targetAttr) == kOk &&
-        targetAttr.typekind == TKIND_ENUM) {
+    if (alias->refTypeInfo(attr.tdescAlias.hreftype, target) != kOk || !target || target->typeAttr(targetAttr) != kOk)
+        return result;
+    if (targetAttr.typekind == TKIND_ENUM) {
         result.vt = VT_I4;
         javaType = "int";
         generator.registerType(alias, 0);
+    } else if (targetAttr.typekind == TKIND_ALIAS && hopsLeft > 0) {
+        javaType = typeName(*target);
+        return resolveAlias(generator, result, target, targetAttr, javaType, hopsLeft - 1);
     }
     return result;
 }

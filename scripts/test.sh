@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Builds every configuration the tests need and runs all tests.
+# Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers, then
+# the long javac runs over real type libraries in the optimised build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset dev
 cmake --build --preset dev
-ctest --preset dev
+ctest --preset dev -j2
+cmake --preset release
+cmake --build --preset release
+ctest --preset release -j2 -L javac

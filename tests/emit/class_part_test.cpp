@@ -4,7 +4,7 @@
 
 #include "emit/class_part.h"
 #include "emit_fixture.h"
-#include "golden.h"
+#include "support/golden_compare.h"
 
 namespace tessivar::test {
 namespace {
@@ -43,9 +43,9 @@ protected:
 const std::string kWidgetGuid = "{6B1D2C3E-4F50-4A61-8B72-9C83D4E5F607}";
 
 TEST_F(ClassPartTest, ExamplesMatchGoldenFiles) {
-    EXPECT_TRUE(matchesGolden("iwidget_class_part.txt", classPart("IWidget", kWidgetGuid, false, false)));
-    EXPECT_TRUE(matchesGolden("iwidget_unknownptr_class_part.txt", classPart("IWidget", kWidgetGuid, true, false)));
-    EXPECT_TRUE(matchesGolden("iwidgetevents_interface_part.txt",
+    EXPECT_TRUE(matchesGolden("emit/iwidget_class_part.txt", classPart("IWidget", kWidgetGuid, false, false)));
+    EXPECT_TRUE(matchesGolden("emit/iwidget_unknownptr_class_part.txt", classPart("IWidget", kWidgetGuid, true, false)));
+    EXPECT_TRUE(matchesGolden("emit/iwidgetevents_interface_part.txt",
                               classPart("IWidgetEvents", "{6B1D2C3E-4F50-4A61-8B72-9C83D4E5F608}", false, true)));
 }
 

@@ -5,7 +5,7 @@
 #include "emit/dispatch_interface.h"
 #include "emit/member_collector.h"
 #include "emit_fixture.h"
-#include "golden.h"
+#include "support/golden_compare.h"
 
 namespace tessivar::test {
 namespace {
@@ -57,7 +57,7 @@ TEST_F(DispatchInterfaceTest, IGadgetExampleMatchesGolden) {
     addFunc(gadget, makeFunc(3, INVOKE_FUNC, FUNC_DISPATCH, ptr(userDefined(lib->addRef(gadget, lib, owner)))),
             {"Owner"});
 
-    EXPECT_TRUE(matchesGolden("igadget_proxy.java.txt", generate(gadget)));
+    EXPECT_TRUE(matchesGolden("emit/igadget_proxy.java.txt", generate(gadget)));
     EXPECT_EQ(fx.ui.log, (std::vector<std::string>{"Generating Dispatch interface: " + pathOf("IGadget")}));
     EXPECT_EQ(g.doneInterfaces.size(), 1u);
     ASSERT_EQ(g.referencedTypes.size(), 1u);

@@ -11,7 +11,7 @@
 
 #include "engine/posix/posix_file_system.h"
 #include "engine/wrapper_generator.h"
-#include "golden.h"
+#include "support/golden_compare.h"
 #include "mapping/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"

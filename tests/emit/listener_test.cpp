@@ -5,7 +5,7 @@
 #include "emit/listener_interface.h"
 #include "emit/listener_member.h"
 #include "emit_fixture.h"
-#include "golden.h"
+#include "support/golden_compare.h"
 #include "mapping/type_mapping.h"
 
 namespace tessivar::test {
@@ -29,7 +29,7 @@ MemberInfo method(std::vector<ParamInfo> elements, MemberId memid, std::int16_t 
 }
 
 TEST(ListenerMember, ClickExampleMatchesGolden) {
-    EXPECT_TRUE(matchesGolden("click_listener_member.txt",
+    EXPECT_TRUE(matchesGolden("emit/click_listener_member.txt",
                               listenerMemberText(method({param(VT_VOID, "Click"), param(VT_I4, "x")}, 1))));
 }
 
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(ListenerFileTest, ExampleMatchesGolden) {
-    EXPECT_TRUE(matchesGolden("iwidgetevents_listener.java.txt", generate()));
+    EXPECT_TRUE(matchesGolden("emit/iwidgetevents_listener.java.txt", generate()));
     EXPECT_EQ(fx.ui.log, (std::vector<std::string>{"Generating stub: " + kPath}));
     EXPECT_EQ(g.currentLibName, "widgets");
 }

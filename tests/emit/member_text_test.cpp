@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "emit/member_text.h"
-#include "golden.h"
+#include "support/golden_compare.h"
 #include "mapping/type_mapping.h"
 
 namespace tessivar::test {
@@ -45,7 +45,7 @@ TEST(MemberText, IGadgetExampleMatchesGolden) {
     text += memberText(used, member(INVOKE_FUNC, {param(VT_VOID, "Find"), param(VT_I4, "index"),
                                                   param(VT_BSTR, "label", 1)}));
     text += memberText(used, member(INVOKE_FUNC, {param(VT_USERDEFINED, "Owner", 0, "IGadgetOwner")}));
-    EXPECT_TRUE(matchesGolden("igadget_members.txt", text));
+    EXPECT_TRUE(matchesGolden("emit/igadget_members.txt", text));
 }
 
 TEST(MemberText, LeftOutMemberAndVarargMember) {

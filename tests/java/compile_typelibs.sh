@@ -2,8 +2,7 @@
 # Generates Java for every coclass of each type library (generate-all mode) and compiles it with javac
 # against the runtime stand-in. Arguments: tessivar kovra.jar javac workdir (file|folder)...
 # A folder stands for its .tlb .olb .dll .exe .ocx files. Files that are not type libraries, or have
-# no coclass, are passed over. Exit 0 when everything generated compiles, 1 otherwise, 77 (skipped)
-# when no file could be read as a type library.
+# no coclass, are passed over. Exit 0 when everything generated compiles, 1 otherwise.
 set -uo pipefail
 tessivar=$1 jar=$2 javac=$3 work=$4
 shift 4
@@ -20,17 +19,6 @@ for arg in "$@"; do
     inputs+=("$arg")
   fi
 done
-
-# Without a reader for type library files nothing can load: say so at once instead of trying every file.
-readable=0 tlbs=0
-for lib in "${inputs[@]}"; do
-  [[ ${lib,,} == *.tlb ]] || continue
-  tlbs=$((tlbs + 1))
-  said=$("$tessivar" generate --typelib "$lib" --dest "$work/probe" --runtime "$work/runtime" --jar-module probe -q 2>&1)
-  [[ $said == *"is not a type library"* ]] || { readable=1; break; }
-done
-rm -rf "$work/probe"
-((tlbs > 0 && readable == 0)) && { echo "no .tlb file could be read: skipped"; exit 77; }
 
 generated=0 failed=0
 for lib in "${inputs[@]}"; do
@@ -58,5 +46,5 @@ for lib in "${inputs[@]}"; do
 done
 
 echo "$generated type libraries generated, $failed failed"
-((generated == 0 && failed == 0)) && exit 77
+((generated == 0 && failed == 0)) && { echo "nothing was generated"; exit 1; }
 ((failed == 0))

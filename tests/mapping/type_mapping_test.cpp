@@ -119,6 +119,26 @@ TEST_F(TypeMappingTest, EnumsAndAliasesOfEnumsAreQueuedForGeneration) {
     EXPECT_THAT(generator.referencedLibs, ElementsAre("WidgetLib"));
 }
 
+TEST_F(TypeMappingTest, AliasChainsAreFollowedToTheirEnd) {
+    // typedef long Wide; typedef Wide Chain; and typedef ColorAlias ColorChain over an enum: a Java type
+    // named after the first alias would name a class that is never generated.
+    const unsigned wide = addAlias("Wide", 30, vt(VT_I8));
+    const unsigned chain = addAlias("Chain", 31, {});
+    lib->type(chain).attr.tdescAlias = userDefined(lib->addRef(chain, lib, wide));
+    const unsigned color = lib->addEnum("WidgetColor", guidOf(11), {});
+    const unsigned colorAlias = addAlias("ColorAlias", 15, {});
+    lib->type(colorAlias).attr.tdescAlias = userDefined(lib->addRef(colorAlias, lib, color));
+    const unsigned colorChain = addAlias("ColorChain", 32, {});
+    lib->type(colorChain).attr.tdescAlias = userDefined(lib->addRef(colorChain, lib, colorAlias));
+    // A cycle of aliases ends.
+    const unsigned loop = addAlias("Loop", 33, {});
+    lib->type(loop).attr.tdescAlias = userDefined(lib->addRef(loop, lib, loop));
+
+    EXPECT_EQ(mapElement(refTo(chain)).javaType, "java.math.BigInteger");
+    EXPECT_EQ(mapElement(refTo(colorChain)).javaType, "int");
+    EXPECT_EQ(mapElement(refTo(loop)).vt, VT_USERDEFINED);
+}
+
 // Every row of the vt table, with refHolderName beside it. Kept rows keep the resolved text "Resolved".
 TEST(MapVarTypeTable, EveryRow) {
     struct Row {
