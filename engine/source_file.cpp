@@ -78,11 +78,25 @@ void ensureFolder(FileSystem& files, const std::string& path) {
     if (!isFolder(files, path)) makeFolderPath(files, path);
 }
 
+// Java reads a backslash followed by 'u' as a Unicode escape even inside comments (unless the backslash is
+// itself escaped by an odd run before it), so a path such as "c:\users\x.tlb" would stop the file compiling:
+// a run of backslashes before 'u' is made even.
+static std::string commentSafePath(std::string_view path) {
+    std::string out;
+    std::size_t run = 0;
+    for (char c : path) {
+        if (c == 'u' && run % 2 == 1) out += '\\';
+        run = c == '\\' ? run + 1 : 0;
+        out += c;
+    }
+    return out;
+}
+
 void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
                       std::string_view javaPackage) {
     if (enumForm) file.writeLine("//DO NOT EDIT.");
     file.writeLine("// created by Tessivar");
-    if (typeLibPath) file.writeLine("// from TypeLib at " + *typeLibPath);
+    if (typeLibPath) file.writeLine("// from TypeLib at " + commentSafePath(*typeLibPath));
     file.writeLine("// check for latest version at " + std::string(kMakerWebAddress));
     file.writeLine("");
     file.writeLine("package " + std::string(javaPackage) + ";");

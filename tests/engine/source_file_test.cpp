@@ -63,6 +63,16 @@ TEST(HeaderBlock, EnumFormAndCoClassFormWithoutPath) {
               "// created by Tessivar\r\n// check for latest version at " + web + "\r\n\r\npackage WidgetLib;\r\n\r\n");
 }
 
+TEST(HeaderBlock, PathsNeverFormUnicodeEscapes) {
+    MemoryFileSystem fs;
+    SourceFile file(fs);
+    ASSERT_TRUE(file.open("/work/U.java"));
+    writeHeaderBlock(file, false, std::string("c:\\users\\x.tlb \\\\srv\\u \\\\\\u C:\\Users"), "p");
+    file.close();
+    EXPECT_NE(fs.file("/work/U.java")->find("// from TypeLib at c:\\\\users\\x.tlb \\\\srv\\\\u \\\\\\\\u C:\\Users\r\n"),
+              std::string::npos);
+}
+
 TEST(MakeFolderPath, MixedSeparatorsDrivesAbsoluteAndRelativePaths) {
     MemoryFileSystem fs;
     EXPECT_TRUE(makeFolderPath(fs, "/work/out\\src//com/"));
