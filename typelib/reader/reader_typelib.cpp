@@ -496,8 +496,8 @@ HResult readWholeFile(const std::string& path, std::vector<std::byte>& out) {
     return kOk;
 }
 
-ReadStatus imageOf(const std::vector<std::byte>& file, std::uint32_t resourceId, MsftImage& image) {
-    Bytes bytes(file.data(), file.size());
+ReadStatus imageOf(Bytes file, std::uint32_t resourceId, MsftImage& image) {
+    Bytes bytes = file;
     if (looksLikeModule(bytes)) {
         if (ReadStatus st = findTypeLibResource(bytes, resourceId, bytes); !st.ok()) return st;
     }
@@ -535,7 +535,7 @@ HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderT
         return status.code;
     }
     MsftImage image;
-    status = imageOf(bytes, where.resourceId, image);
+    status = imageOf(Bytes(bytes.data(), bytes.size()), where.resourceId, image);
     if (!status.ok()) return status.code;
     out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
     byPath_.emplace(key, out);
@@ -633,7 +633,7 @@ HResult FileTypeLibLoader::load(const std::string& path, std::shared_ptr<const T
     return hr;
 }
 
-HResult loadTypeLibFromBytes(std::vector<std::byte> file, std::uint32_t resourceId, std::shared_ptr<const TypeLib>& out,
+HResult loadTypeLibFromBytes(std::span<const std::byte> file, std::uint32_t resourceId, std::shared_ptr<const TypeLib>& out,
                              ReadStatus* status) {
     out.reset();
     MsftImage image;
