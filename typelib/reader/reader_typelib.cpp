@@ -1,5 +1,6 @@
 // The platform's view over decoded MSFT records: dual views, inherited dispatch functions, references.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <cstdlib>
@@ -111,6 +112,23 @@ private:
 
 const TypeRecord& TypeRef::record() const { return lib->image().types[index]; }
 
+// The types met while walking up a base chain; a type met twice ends the walk as "not found".
+class BaseChain {
+public:
+    bool enter(const TypeRef& ref) {
+        if (depth_ > kMaxBaseDepth) return false;
+        for (unsigned i = 0; i < depth_; ++i)
+            if (seen_[i].first == ref.lib.get() && seen_[i].second == ref.index) return false;
+        seen_[depth_++] = {ref.lib.get(), ref.index};
+        return true;
+    }
+    unsigned depth() const { return depth_ - 1; }
+
+private:
+    std::array<std::pair<const ReaderTypeLib*, std::uint32_t>, kMaxBaseDepth + 1> seen_{};
+    unsigned depth_ = 0;
+};
+
 class ReaderTypeInfo : public TypeInfo {
 public:
     ReaderTypeInfo(TypeRef ref, bool interfaceView) : ref_(std::move(ref)), interfaceView_(interfaceView) {}
@@ -139,14 +157,14 @@ private:
         std::uint32_t func = 0;
         unsigned depth = 0;
     };
-    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count, Located& found);
+    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count, Located& found);
     // The first member with `memid` in the type, then in its bases.
     struct Member {
         TypeRef level;
         const FuncRecord* func = nullptr;
         const VarRecord* var = nullptr;
     };
-    static HResult findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found);
+    static HResult findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found);
 
     TypeRef ref_;
     bool interfaceView_;
@@ -287,16 +305,17 @@ HResult ReaderTypeInfo::typeAttr(TypeAttr& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count,
+HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count,
                                            Located& found) {
+    if (!chain.enter(level)) return kElementNotFound;
+    const unsigned depth = chain.depth();
     const TypeRecord& r = level.record();
     unsigned inherited = 0;
     if (const auto base = r.base()) {
-        if (depth >= kMaxBaseDepth) return kElementNotFound;
         TypeRef baseRef;
         if (const HResult hr = level.lib->resolve(*base, baseRef); hr != kOk) return hr;
-        const HResult hr = locateDispatchFunc(baseRef, index, depth + 1, inherited, found);
-        if (hr == kOk) return kOk;
+        // A base that fails deeper down counts as having no functions (the platform's rule).
+        if (locateDispatchFunc(baseRef, index, chain, inherited, found) == kOk) return kOk;
     }
     count = inherited + static_cast<unsigned>(r.funcs.size());
     if (index < inherited || index - inherited >= r.funcs.size()) return kElementNotFound;
@@ -309,7 +328,8 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     Located at{ref_, index, 0};
     if (dispatchView()) {
         unsigned count = 0;
-        if (const HResult hr = locateDispatchFunc(ref_, index, 0, count, at); hr != kOk) return hr;
+        BaseChain chain;
+        if (const HResult hr = locateDispatchFunc(ref_, index, chain, count, at); hr != kOk) return hr;
     } else if (index >= record().funcs.size()) {
         return kElementNotFound;
     }
@@ -366,7 +386,8 @@ HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found) {
+HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found) {
+    if (!chain.enter(level)) return kElementNotFound;
     const TypeRecord& r = level.record();
     for (const FuncRecord& f : r.funcs) {
         if (f.memid == memid) {
@@ -381,16 +402,16 @@ HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, unsigne
         }
     }
     const auto base = r.base();
-    if (!base || depth >= kMaxBaseDepth) return kElementNotFound;
     TypeRef baseRef;
-    if (level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
-    return findMember(baseRef, memid, depth + 1, found);
+    if (!base || level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
+    return findMember(baseRef, memid, chain, found);
 }
 
 HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std::string>& out) const {
     out.clear();
     Member m;
-    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
+    BaseChain chain;
+    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
     if (m.var) {
         if (m.var->name && maxNames > 0) out.push_back(*m.var->name);
         return kOk;
@@ -418,7 +439,8 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
         return kOk;
     }
     Member m;
-    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
+    BaseChain chain;
+    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
     out.name = m.func ? m.func->name : m.var->name;
     out.docString = m.func ? m.func->docString : m.var->docString;
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
