@@ -389,17 +389,12 @@ HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
 HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found) {
     if (!chain.enter(level)) return kElementNotFound;
     const TypeRecord& r = level.record();
-    for (const FuncRecord& f : r.funcs) {
-        if (f.memid == memid) {
-            found = {level, &f, nullptr};
-            return kOk;
-        }
-    }
-    for (const VarRecord& v : r.vars) {
-        if (v.memid == memid) {
-            found = {level, nullptr, &v};
-            return kOk;
-        }
+    const auto it = std::lower_bound(r.firstByMemid.begin(), r.firstByMemid.end(), memid,
+                                     [](const auto& entry, MemberId id) { return entry.first < id; });
+    if (it != r.firstByMemid.end() && it->first == memid) {
+        const std::uint32_t at = it->second;
+        found = at < r.funcs.size() ? Member{level, &r.funcs[at], nullptr} : Member{level, nullptr, &r.vars[at - r.funcs.size()]};
+        return kOk;
     }
     const auto base = r.base();
     TypeRef baseRef;
@@ -441,8 +436,9 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
     Member m;
     BaseChain chain;
     if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
-    out.name = m.func ? m.func->name : m.var->name;
-    out.docString = m.func ? m.func->docString : m.var->docString;
+    const auto optional = [](Text text) { return text ? std::optional<std::string>(*text) : std::nullopt; };
+    out.name = optional(m.func ? m.func->name : m.var->name);
+    out.docString = optional(m.func ? m.func->docString : m.var->docString);
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
     out.helpFile = m.level.lib->image().helpFile;
     return kOk;
