@@ -1,10 +1,88 @@
-// Writes the CoClass interface of every entry of coClasses. Placeholder slot: it only logs.
+// CoClass files: a small interface with the CLSID and ProgID of each creatable coclass met by a class run.
 #include "emit/coclass.h"
 
+#include <optional>
+
+#include "mapping/guid_text.h"
+#include "mapping/names.h"
+#include "mapping/path_names.h"
+#include "mapping/text.h"
+#include "typelib/progid.h"
+
 namespace tessivar {
+namespace {
+
+void writeCoClassBody(SourceFile& file, const std::string& name, const std::string& clsid, const std::string& progId) {
+    file.writeLine("import com.corlith.kovra.*;");
+    file.writeLine("");
+    file.writeLine("public interface " + name + " {");
+    file.writeLine("    public static final GUID clsID = new GUID(\"" + clsid + "\");");
+    file.writeLine("    public static final String progID = new String(\"" + progId + "\");");
+    file.writeLine("}");
+}
+
+// The coclass of the library whose CLSID is the entry's, when it is creatable.
+void writeCoClassFile(WrapperGenerator& generator, const ClassEntry& entry, const std::string& folder,
+                      const std::string& libName, const TypeInfo& type, const TypeAttr& attr) {
+    // Registry keys ignore case, so a catalogue CLSID may be stored in lower case: compare as the keys do.
+    const std::string clsid = guidText(attr.guid);
+    if (!equalsIgnoreCase(clsid, entry.clsid)) return;
+    const std::string progId = progIdFromClsid(generator.services.registry, clsid);
+    if (!(attr.wTypeFlags & TYPEFLAG_FCANCREATE)) return;
+
+    const std::string name = typeName(type);
+    const JavaFileLocation location = javaFileIn(generator, folder, name);
+    generator.logLine("Generating CoClass interface: " + location.path);
+    SourceFile file(generator.services.files, &generator);
+    if (!file.open(location.path)) return;
+
+    std::optional<std::string> typeLibPath;
+    if (!entry.typeLibPath.empty()) typeLibPath = entry.typeLibPath;
+    writeHeaderBlock(file, false, typeLibPath, javaPackage(generator.package, libName));
+    writeCoClassBody(file, name, clsid, progId);
+    file.close();
+}
+
+void writeCoClassesOf(WrapperGenerator& generator, const ClassEntry& entry) {
+    std::shared_ptr<const TypeLib> lib = entry.typeLib;
+    if (!lib && (generator.services.loader.load(entry.typeLibPath, lib) != kOk || !lib)) {
+        generator.logLine("Error: type library " + entry.typeLibPath + " cannot be loaded.");
+        return;
+    }
+    generator.currentLibName = libraryName(*lib);
+    const std::string folder = javaSourceFolder(generator, generator.sourceRoot, generator.currentLibName);
+    ensureFolder(generator.services.files, folder);
+
+    for (unsigned i = 0, count = lib->typeInfoCount(); i < count; ++i) {
+        std::shared_ptr<const TypeInfo> type;
+        TypeAttr attr;
+        if (lib->typeInfo(i, type) != kOk || !type || type->typeAttr(attr) != kOk) continue;
+        if (attr.typekind != TKIND_COCLASS) continue;
+        writeCoClassFile(generator, entry, folder, generator.currentLibName, *type, attr);
+    }
+}
+
+}  // namespace
 
 void writeCoClasses(WrapperGenerator& generator) {
-    generator.logLine("writeCoClasses: not written yet");
+    for (const ClassEntry& entry : generator.coClasses) writeCoClassesOf(generator, entry);
+}
+
+void registerCoClassInterfaces(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& coClass) {
+    TypeAttr attr;
+    if (!coClass || coClass->typeAttr(attr) != kOk) return;
+    for (unsigned i = 0; i < attr.cImplTypes; ++i) {
+        HRefType ref = 0;
+        std::shared_ptr<const TypeInfo> implemented;
+        TypeAttr implAttr;
+        if (coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref) != kOk) continue;
+        if (coClass->refTypeInfo(ref, implemented) != kOk || !implemented) continue;
+        if (implemented->typeAttr(implAttr) != kOk) continue;
+        if (implAttr.typekind != TKIND_INTERFACE && implAttr.typekind != TKIND_DISPATCH) continue;
+        std::int32_t flags = 0;
+        if (coClass->implTypeFlags(i, flags) != kOk) continue;
+        generator.registerType(implemented, flags);
+    }
 }
 
 }  // namespace tessivar

@@ -1,10 +1,62 @@
-// Writes the constant interface of every enum in the pass's interfaceList. Placeholder slot: it only logs.
+// The constant interface of an enum: one "public static final int" per enumerator, in index order.
 #include "emit/enum_interface.h"
 
+#include "mapping/names.h"
+#include "mapping/path_names.h"
+#include "typelib/interface_path.h"
+
 namespace tessivar {
+namespace {
+
+std::string constantLine(const std::string& name, std::int32_t value) {
+    return "    public static final int " + name + " = " + std::to_string(value) + ";";
+}
+
+// Constants are written from the VARIANT's 32-bit field whatever its type, as the enum's values are ints.
+void writeConstants(SourceFile& file, const TypeInfo& type, const TypeAttr& attr) {
+    for (unsigned i = 0; i < attr.cVars; ++i) {
+        VarDesc var;
+        if (type.varDesc(i, var) != kOk || var.varkind != VAR_CONST) continue;
+        const std::int32_t value = var.value ? var.value->lVal() : 0;
+        file.writeLine(constantLine(typeName(type, var.memid), value));
+    }
+}
+
+void writeEnumInterface(WrapperGenerator& generator, TypeEntry& entry) {
+    TypeAttr attr;
+    if (!entry.typeInfo || entry.typeInfo->typeAttr(attr) != kOk || attr.typekind != TKIND_ENUM) return;
+
+    std::shared_ptr<const TypeLib> lib;
+    unsigned index = 0;
+    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
+    generator.currentLibName = libraryName(*lib);
+
+    const JavaFileLocation location =
+        javaFileLocation(generator, generator.sourceRoot, generator.currentLibName, entry.name);
+    ensureFolder(generator.services.files, location.folder);
+    generator.logLine("Generating enum interface: " + location.path);
+    if (markFileWritten(generator, entry, location)) return;
+
+    SourceFile file(generator.services.files, &generator);
+    if (!file.open(location.path)) return;
+    if (entry.typeLibPath.empty())
+        entry.typeLibPath = findInterfaceTypeLibPath(generator.services.registry, entry.guidText);
+
+    writeHeaderBlock(file, true, entry.typeLibPath, javaPackage(generator.package, generator.currentLibName));
+    file.writeLine("public interface " + entry.name + "{");
+    writeConstants(file, *entry.typeInfo, attr);
+    file.writeLine("}");
+    file.close();
+}
+
+}  // namespace
 
 void writeEnumInterfaces(WrapperGenerator& generator) {
-    generator.logLine("writeEnumInterfaces: not written yet");
+    for (TypeEntry& entry : generator.interfaceList) {
+        generator.currentTypeInfo = entry.typeInfo;
+        if (generator.doneInterfaces.count(entry)) continue;
+        writeEnumInterface(generator, entry);
+    }
 }
 
 }  // namespace tessivar

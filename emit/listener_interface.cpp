@@ -1,12 +1,62 @@
-// Writes the listener interface of one event source dispatch interface. Placeholder slot: it only logs.
+// The Java listener interface of one event source dispatch interface: class part in interface mode,
+// one listener member per event method, closing brace.
 #include "emit/listener_interface.h"
 
+#include "emit/class_part.h"
+#include "emit/listener_member.h"
+#include "emit/member_collector.h"
+#include "mapping/path_names.h"
+#include "typelib/interface_path.h"
+
 namespace tessivar {
+namespace {
+
+// Event methods of dispatch kind give listener text; other functions are collected (so the types they
+// use are generated) but give none.
+void writeListenerMembers(WrapperGenerator& generator, SourceFile& file, const TypeEntry& entry,
+                          const TypeAttr& attr) {
+    for (unsigned i = 0; i < attr.cFuncs; ++i) {
+        FuncDesc func;
+        if (entry.typeInfo->funcDesc(i, func) != kOk) continue;
+        Documentation doc;
+        if (entry.typeInfo->documentation(func.memid, doc) != kOk) continue;
+        if (isExcludedName(generator, doc.name.value_or("")) || func.invkind != INVOKE_FUNC) continue;
+        MemberInfo member;
+        if (func.funckind == FUNC_DISPATCH) {
+            collectDispatchFunction(generator, entry.typeInfo, func, member);
+            file.write(listenerMemberText(member) + "\r\n");
+        } else {
+            collectVtableFunction(generator, entry.typeInfo, func, member);
+        }
+    }
+}
+
+}  // namespace
 
 void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, const std::string& sourceRoot) {
-    generator.logLine("generateListenerInterface: not written yet");
-    (void)entry;
-    (void)sourceRoot;
+    if (!entry.typeInfo) throw ComError(kPointerError);
+    std::shared_ptr<const TypeLib> lib;
+    unsigned index = 0;
+    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
+    generator.currentLibName = libraryName(*lib);
+
+    const JavaFileLocation location =
+        javaFileLocation(generator, sourceRoot, generator.currentLibName, entry.name);
+    if (markFileWritten(generator, entry, location)) return;
+    ensureFolder(generator.services.files, location.folder);
+    generator.logLine("Generating stub: " + location.path);
+
+    TypeAttr attr;
+    const bool attrRead = entry.typeInfo->typeAttr(attr) == kOk;
+    SourceFile file(generator.services.files, &generator);
+    if (!file.open(location.path)) return;
+    if (entry.typeLibPath.empty())
+        entry.typeLibPath = findInterfaceTypeLibPath(generator.services.registry, entry.guidText);
+
+    writeClassPart(generator, entry.typeLibPath, file, entry, false, true);
+    if (attrRead) writeListenerMembers(generator, file, entry, attr);
+    file.write("\r\n}\r\n");
+    file.close();
 }
 
 }  // namespace tessivar

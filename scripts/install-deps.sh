@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libcli11-dev
   clang-14 libclang-rt-14-dev
   mingw-w64-tools g++-mingw-w64-x86-64-posix
-  wine wine64 wine64-tools
+  wine wine64 wine64-tools libwine-dev
   openjdk-17-jdk-headless ant
   xvfb xdotool imagemagick
 )

@@ -14,7 +14,14 @@ std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry, std
     reader::ReaderOptions options;
     options.registry = registry;
     options.searchFolders = std::move(folders);
-    options.localFile = nativePath;
+    // A registered path is a Windows path: the registry knows which local file it names.
+    options.localFile = [registry](const std::string& path) {
+        if (registry) {
+            std::string local = registry->localPath(path);
+            if (!local.empty()) return local;
+        }
+        return nativePath(path);
+    };
     return std::make_unique<reader::FileTypeLibLoader>(std::move(options));
 }
 

@@ -1,0 +1,14 @@
+// The text of one member of a Java listener interface: its DISPID constant and, for a method, the
+// declaration whose first parameter is the object that raised the event.
+#pragma once
+
+#include <string>
+
+#include "emit/member_info.h"
+
+namespace tessivar {
+
+// Lines end with LF alone; the listener file adds CR LF after the text.
+std::string listenerMemberText(const MemberInfo& member);
+
+}  // namespace tessivar

@@ -1,0 +1,33 @@
+// MemberInfo and ParamInfo: one collected interface member, its result and parameters after type mapping.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "typelib/typelib_api.h"
+
+namespace tessivar {
+
+// One element of a member: element 0 is the result and carries the member's name.
+struct ParamInfo {
+    std::uint16_t vt = VT_EMPTY;  // Automation type code after mapping
+    std::int32_t kind = 0;        // for a user-defined type, the kind of the referenced type
+    bool isPrimitive = false;     // a Java primitive, boxed in argument arrays; clear when byRef >= 1
+    std::string javaType;         // the declared Java type
+    std::string boxedType;        // the wrapper class of a primitive, else javaType; empty for void
+    std::int32_t byRef = 0;       // pointer levels left; 1 or more means passed in a Ref holder
+    std::string name;
+};
+
+struct MemberInfo {
+    std::vector<ParamInfo> elements;
+    std::string doc;
+    std::int16_t emitCount = 0;  // elements the first overload uses; -1 leaves the member out
+    MemberId memid = 0;
+    std::int32_t invokeKind = INVOKE_FUNC;
+    std::int32_t overloads = 0;  // optional parameters + 1
+    bool viaVtable = false;      // collected from a vtable interface: object results go through UnknownPtr
+};
+
+}  // namespace tessivar

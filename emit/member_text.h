@@ -1,0 +1,40 @@
+// The Java text of one collected member of a proxy: its Javadoc block and one late-bound wrapper method
+// per overload.
+#pragma once
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "emit/member_info.h"
+#include "mapping/text.h"
+
+namespace tessivar {
+
+using UsedNames = std::set<std::string, CodeUnitLess>;
+
+inline constexpr std::string_view kIndent = "    ";
+inline constexpr std::string_view kBodyIndent = "        ";
+
+// The Javadoc block and the overloads of `member`; getter and setter names enter `usedNames`, method
+// names are looked up in it. Empty for a member left out (emitCount -1).
+std::string memberText(UsedNames& usedNames, MemberInfo member);
+
+// The parameter declarations for the member's current emitCount, without parentheses. `taken` holds
+// names the declaration already uses (a listener's "srcObj").
+std::string parameterList(const MemberInfo& member, const std::set<std::string>& taken = {});
+
+// The body indent, the one statement that makes the late-bound call, and CR LF.
+std::string callBody(std::string_view bodyIndent, const MemberInfo& member);
+
+// The Java names of elements 1 to emitCount - 1 (index 0 is unused): a put's value is "new" + name;
+// an empty name becomes "arg" + index, a reserved word and a name already used get "_" in front.
+std::vector<std::string> javaParameterNames(const MemberInfo& member, std::set<std::string> taken = {});
+
+// A documentation string made safe inside a Javadoc comment: "*/" would end the comment and a
+// backslash before 'u' starts a Unicode escape anywhere in a Java file; both are written as HTML
+// character references, which Javadoc shows as the original characters.
+std::string javadocText(std::string_view doc);
+
+}  // namespace tessivar

@@ -1,0 +1,203 @@
+// Reading and atomically replacing the per-user settings file.
+#include "engine/posix/settings_file.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "engine/registry_settings_store.h"
+#include "mapping/text.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A settings file is a few hundred bytes; anything far larger is not ours and is left alone.
+constexpr std::uintmax_t kMaxSettingsFileBytes = 1024 * 1024;
+
+// The dialog's thread and the worker both write; each change is a read-modify-replace.
+std::mutex& writeLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+std::string sectionHeader() { return std::string("[") + kSettingsKeyPath + "]"; }
+
+bool isSectionHeader(std::string_view line) {
+    line = trim(line);
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The name of a "Name=value" line, or nothing for comments and other lines.
+std::optional<std::string_view> entryName(std::string_view line) {
+    const std::string_view t = trim(line);
+    if (t.empty() || t.front() == '#' || t.front() == ';') return std::nullopt;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return trim(line.substr(0, eq));
+}
+
+std::string entryValue(std::string_view line) {
+    std::string_view v = trim(line.substr(line.find('=') + 1));
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+std::string entryLine(const std::string& name, const std::string& value) {
+    const bool quote = !value.empty() && (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' ||
+                                          value.back() == '\t' || value.front() == '"');
+    return name + "=" + (quote ? "\"" + value + "\"" : value);
+}
+
+// Index of the section's first line for `name`, if any.
+std::optional<std::size_t> findEntry(const std::vector<std::string>& lines, std::size_t section, std::string_view name) {
+    for (std::size_t i = section + 1; i < lines.size() && !isSectionHeader(lines[i]); ++i)
+        if (const auto n = entryName(lines[i]); n && equalsIgnoreCase(*n, name)) return i;
+    return std::nullopt;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string SettingsFile::defaultPath() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* pw = getpwuid(getuid());
+            home = pw ? pw->pw_dir : ".";
+        }
+        base = std::string(home) + "/.config";
+    }
+    return base + "/tessivar/settings.ini";
+}
+
+SettingsFile::Load SettingsFile::load(Contents& out) const {
+    out = Contents{};
+    std::error_code ec;
+    const fs::file_status status = fs::status(path_, ec);
+    if (status.type() == fs::file_type::not_found) return Load::Missing;
+    if (ec || status.type() != fs::file_type::regular) return Load::Unusable;
+    const std::uintmax_t size = fs::file_size(path_, ec);
+    if (ec || size > kMaxSettingsFileBytes) return Load::Unusable;
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) return Load::Unusable;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!out.section && equalsIgnoreCase(trim(line), sectionHeader())) out.section = out.lines.size();
+        out.lines.push_back(std::move(line));
+        pos = end + 1;
+    }
+    return Load::Loaded;
+}
+
+bool SettingsFile::replace(const Contents& contents) const {
+    std::string bytes;
+    for (const std::string& line : contents.lines) bytes += line + "\n";
+
+    std::error_code ec;
+    fs::path target = path_;
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::canonical(target, ec);  // keep a linked dotfile linked
+        if (ec) return false;
+    }
+    ec.clear();
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+    if (ec) return false;
+
+    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    struct stat old {};
+    mode_t mode = 0600;  // a new file is the user's own; an existing one keeps its mode
+    if (::stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    const bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool SettingsFile::exists() {
+    Contents c;
+    return load(c) == Load::Loaded && c.section.has_value();
+}
+
+std::optional<std::string> SettingsFile::read(const std::string& name, std::size_t maxBytes) {
+    Contents c;
+    if (load(c) != Load::Loaded || !c.section) return std::nullopt;
+    const auto at = findEntry(c.lines, *c.section, name);
+    if (!at) return std::nullopt;
+    std::string value = entryValue(c.lines[*at]);
+    if (value.size() + 1 > maxBytes) return std::nullopt;  // the reader's buffer holds the zero too
+    return value;
+}
+
+bool SettingsFile::create() {
+    std::lock_guard<std::mutex> guard(writeLock());
+    Contents c;
+    switch (load(c)) {
+        case Load::Unusable: return false;
+        case Load::Missing:
+            c.lines = {"# Tessivar settings: one Name=value per line; a value runs to the end of its line."};
+            break;
+        case Load::Loaded:
+            if (c.section) return true;
+            break;
+    }
+    c.lines.push_back(sectionHeader());
+    return replace(c);
+}
+
+bool SettingsFile::write(const std::string& name, const std::string& value) {
+    if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
+    if (name.empty() || name.find_first_of(std::string("=\r\n\0[", 5)) != std::string::npos) return false;
+    std::lock_guard<std::mutex> guard(writeLock());
+    Contents c;
+    if (load(c) != Load::Loaded || !c.section) return false;
+    const std::string line = entryLine(name, value);
+    if (const auto at = findEntry(c.lines, *c.section, name)) {
+        c.lines[*at] = line;
+    } else {
+        std::size_t end = *c.section + 1;
+        while (end < c.lines.size() && !isSectionHeader(c.lines[end])) ++end;
+        while (end > *c.section + 1 && trim(c.lines[end - 1]).empty()) --end;  // before the blank lines
+        c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+    }
+    return replace(c);
+}
+
+}  // namespace tessivar

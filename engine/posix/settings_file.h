@@ -1,0 +1,40 @@
+// The portable build's settings store: a per-user text file a person can read and edit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/settings_store.h"
+
+namespace tessivar {
+
+// An INI-style file. The store "exists" when the file holds the section
+// [Software\Ostrelle\Kovra_Trial]; its "Name=value" lines are the values (names ignoring case, the
+// value running to the end of the line; a value with blanks at either end is written in double
+// quotes). Lines the store does not understand are kept. Every change replaces the file atomically.
+class SettingsFile : public SettingsStore {
+public:
+    explicit SettingsFile(std::string path) : path_(std::move(path)) {}
+    // $XDG_CONFIG_HOME/tessivar/settings.ini, with ~/.config when the variable is unset or relative.
+    static std::string defaultPath();
+    const std::string& path() const { return path_; }
+
+    bool exists() override;
+    std::optional<std::string> read(const std::string& name, std::size_t maxBytes) override;
+    bool create() override;
+    // Refuses values holding a line break or a zero byte: the file could not give them back.
+    bool write(const std::string& name, const std::string& value) override;
+
+private:
+    struct Contents {
+        std::vector<std::string> lines;
+        std::optional<std::size_t> section;  // index of the section's header line
+    };
+    enum class Load { Missing, Unusable, Loaded };
+    Load load(Contents& out) const;
+    bool replace(const Contents& contents) const;
+    std::string path_;
+};
+
+}  // namespace tessivar

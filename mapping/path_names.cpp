@@ -1,0 +1,80 @@
+// Path-safe names and the location of generated Java files.
+#include "mapping/path_names.h"
+
+#include <array>
+
+#include "engine/file_system.h"
+#include "mapping/names.h"
+#include "mapping/text.h"
+
+namespace tessivar {
+namespace {
+
+// Characters no Windows file name may hold, the separators among them; control characters as well.
+bool refusedCharacter(unsigned char c) {
+    switch (c) {
+        case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
+            return true;
+        default:
+            return c < 0x20 || c == 0x7F;
+    }
+}
+
+// Windows opens a device instead of a file for these names, with any extension.
+bool isDeviceName(std::string_view name) {
+    static constexpr std::array<std::string_view, 4> kPlain{"CON", "PRN", "AUX", "NUL"};
+    const std::string_view stem = name.substr(0, name.find('.'));
+    for (std::string_view device : kPlain)
+        if (equalsIgnoreCase(stem, device)) return true;
+    if (stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9')
+        return equalsIgnoreCase(stem.substr(0, 3), "COM") || equalsIgnoreCase(stem.substr(0, 3), "LPT");
+    return false;
+}
+
+}  // namespace
+
+std::string safePathPart(std::string_view name) {
+    std::string safe(name);
+    for (char& c : safe)
+        if (refusedCharacter(static_cast<unsigned char>(c))) c = '_';
+    // Windows drops trailing dots and blanks, which turns "." and ".." into the folder itself or its parent.
+    for (auto it = safe.rbegin(); it != safe.rend() && (*it == '.' || *it == ' '); ++it) *it = '_';
+    if (isDeviceName(safe)) safe.insert(0, "_");
+    return safe;
+}
+
+std::string safePathPart(WrapperGenerator& generator, std::string_view name) {
+    std::string safe = safePathPart(name);
+    if (safe != name) generator.logLine("Name changed for the file system: " + std::string(name) + " -> " + safe);
+    return safe;
+}
+
+std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName) {
+    std::string folder(root);
+    if (!generator.package.empty()) folder += kPathSeparator + packageToFolder(generator.package);
+    if (!libName.empty()) folder += kPathSeparator + safePathPart(generator, libName);
+    return folder;
+}
+
+JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName) {
+    JavaFileLocation location;
+    location.fileStem = safePathPart(generator, typeName);
+    location.path = folder + kPathSeparator + location.fileStem + ".java";
+    location.folder = std::move(folder);
+    return location;
+}
+
+JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
+                                  std::string_view typeName) {
+    return javaFileIn(generator, javaSourceFolder(generator, root, libName), typeName);
+}
+
+bool markFileWritten(WrapperGenerator& generator, const TypeEntry& entry, const JavaFileLocation& location) {
+    // The key is the file's own path: two libraries' types of one name are two files, and two names
+    // that are made safe into one file name are one file.
+    TypeEntry keyed = entry;
+    keyed.name = location.path;
+    return generator.markWritten(keyed, "");
+}
+
+}  // namespace tessivar

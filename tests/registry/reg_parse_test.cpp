@@ -1,0 +1,244 @@
+// Reading Wine registry files and regedit exports, and refusing malformed ones with the right line.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/registry/registry_test_support.h"
+#include "typelib/posix/reg_parse.h"
+
+namespace tessivar {
+namespace {
+
+using test::readRegFixture;
+using test::utf16Export;
+
+const RegValue* valueAt(const RegNode& root, std::string_view path, std::string_view name) {
+    const RegNode* key = root.find(path);
+    if (!key) return nullptr;
+    const auto it = key->values.find(name);
+    return it == key->values.end() ? nullptr : &it->second;
+}
+
+std::vector<std::uint8_t> bytesOf(std::string_view s) { return {s.begin(), s.end()}; }
+
+TEST(WineRegistryFile, EscapesAndValueTypes) {
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry(readRegFixture("wine_system.reg"), root));
+    const std::string key = "Software\\Tessivar\\Escapes";
+    struct Case {
+        const char* name;
+        std::uint32_t type;
+        std::string data;
+    } cases[] = {
+        {"Quote", REG_SZ, std::string("say \"hi\"\0", 9)},
+        {"Backslash", REG_SZ, std::string("a\\b\0", 4)},
+        // \x gives UTF-16 code units: a surrogate pair becomes one UTF-8 character.
+        {"Unicode", REG_SZ, std::string("caf\xC3\xA9 \xF0\x9F\x8C\x8E\0", 11)},
+        // At most four digits belong to \x, so the fifth is text.
+        {"HexThenDigit", REG_SZ, std::string("A1\0", 3)},
+        {"Controls", REG_SZ, std::string("a\tb\nc\0", 6)},
+        {"Octal", REG_SZ, std::string("AB\0", 3)},
+        {"Dword", REG_DWORD, std::string("\x2a\0\0\0", 4)},
+        {"Binary", REG_BINARY, std::string("\1\2\3\4\5", 5)},
+        {"Multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+        {"Utf16Hex", REG_EXPAND_SZ, std::string("C:\\\0", 4)},
+        {"Qword", REG_QWORD, std::string("\x2a\0\0\0\0\0\0\0", 8)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RegValue* v = valueAt(root, key, c.name);
+        ASSERT_TRUE(v);
+        EXPECT_EQ(v->type, c.type);
+        EXPECT_EQ(v->data, bytesOf(c.data));
+    }
+    const RegValue* expand = valueAt(root, "Software\\Classes\\Typelib\\{F0000000-0000-0000-0000-000000000002}\\1.0\\0\\win64", "");
+    ASSERT_TRUE(expand);
+    EXPECT_EQ(expand->type, REG_EXPAND_SZ);
+    EXPECT_EQ(expand->text(), "%LIBDIR%\\expand.dll");
+}
+
+TEST(WineRegistryFile, KeyNamesUnescapedAndMatchedIgnoringCase) {
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry("WINE REGISTRY Version 2\n"
+                                   "[Control Panel\\\\International\\\\\\xd83c\\xdf0e\\]x] 1796698795\n"
+                                   "#time=1dd86c036949a42\n"
+                                   "@=\"globe\"\n",
+                                   root));
+    EXPECT_TRUE(root.find("control panel\\INTERNATIONAL\\\xF0\x9F\x8C\x8E]x"));
+    ASSERT_TRUE(valueAt(root, "Control Panel\\International\\\xF0\x9F\x8C\x8E]x", ""));
+    EXPECT_FALSE(root.find("Control Panel\\\\International"));  // an empty name opens nothing
+    EXPECT_FALSE(root.find("Control Panel\\"));
+}
+
+TEST(RegExport, BothFormsHoldTheSameValues) {
+    const std::string body =
+        "\n[HKEY_CLASSES_ROOT\\CLSID\\{C0000000-0000-0000-0000-000000000001}\\ProgID]\n"
+        "@=\"Widget.1\"\n"
+        "\"Quoted\"=\"a \\\"b\\\" c\\\\d\"\n"
+        "\"Count\"=dword:0000ffff\n"
+        "\"Bytes\"=hex:de,ad,\\\n"
+        "  be,ef\n";
+    RegRoots ansi, unicode;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n" + body, ansi));
+    ASSERT_FALSE(parseRegExport(utf16Export("Windows Registry Editor Version 5.00\n" + body), unicode));
+    for (const RegRoots* roots : {&ansi, &unicode}) {
+        const std::string key = "CLSID\\{c0000000-0000-0000-0000-000000000001}\\progid";
+        EXPECT_EQ(valueAt(roots->classesRoot, key, "")->data, bytesOf(std::string("Widget.1\0", 9)));
+        EXPECT_EQ(valueAt(roots->classesRoot, key, "quoted")->text(), "a \"b\" c\\d");
+        EXPECT_EQ(valueAt(roots->classesRoot, key, "Count")->data, bytesOf(std::string("\xff\xff\0\0", 4)));
+        EXPECT_EQ(valueAt(roots->classesRoot, key, "Bytes")->data, bytesOf("\xde\xad\xbe\xef"));
+    }
+}
+
+TEST(RegExport, StringHexDataFollowsTheFormsEncoding) {
+    // REGEDIT4 writes hex(2) in the ANSI code page, Version 5.00 in UTF-16LE.
+    RegRoots ansi, unicode;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n@=hex(2):25,41,25,e9,00\n", ansi));
+    ASSERT_FALSE(parseRegExport(utf16Export("Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\K]\n"
+                                            "@=hex(2):25,00,41,00,25,00,e9,00,00,00\n"),
+                                unicode));
+    EXPECT_EQ(valueAt(ansi.classesRoot, "K", "")->data, bytesOf(std::string("%A%\xC3\xA9\0", 6)));
+    EXPECT_EQ(valueAt(unicode.classesRoot, "K", "")->data, bytesOf(std::string("%A%\xC3\xA9\0", 6)));
+    EXPECT_EQ(valueAt(unicode.classesRoot, "K", "")->type, REG_EXPAND_SZ);
+
+    // Text that is not UTF-8 is read as Windows-1252.
+    RegRoots cp1252;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n@=\"caf\xE9 \x80\"\n", cp1252));
+    EXPECT_EQ(valueAt(cp1252.classesRoot, "K", "")->text(), "caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+TEST(RegExport, RootsDeletionsAndIgnoredRoots) {
+    RegRoots roots;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n"
+                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\A\\B]\n@=\"b\"\n\"v\"=\"1\"\n\"w\"=\"2\"\n"
+                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\A\\B]\n\"v\"=-\n"
+                                "[HKEY_CURRENT_USER\\Software\\Classes\\C]\n@=\"c\"\n"
+                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\D\\E]\n"
+                                "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\D]\n"
+                                "[HKEY_USERS\\S-1-5-18\\Software]\n\"dropped\"=hex:01,\\\n 02\n"
+                                "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Missing\\Key]\n",
+                                roots));
+    EXPECT_TRUE(valueAt(roots.localMachine, "SOFTWARE\\Classes\\A\\B", "w"));
+    EXPECT_FALSE(valueAt(roots.localMachine, "SOFTWARE\\Classes\\A\\B", "v"));
+    EXPECT_TRUE(valueAt(roots.currentUser, "Software\\Classes\\C", ""));
+    EXPECT_FALSE(roots.localMachine.find("SOFTWARE\\Classes\\D"));
+    EXPECT_TRUE(roots.classesRoot.subkeys.empty());
+}
+
+struct Malformed {
+    const char* what;
+    std::string text;
+    std::size_t line;
+    const char* message;
+};
+
+void expectRefused(const Malformed& m, bool wine) {
+    SCOPED_TRACE(m.what);
+    RegNode node;
+    RegRoots roots;
+    const auto error = wine ? parseWineRegistry(m.text, node) : parseRegExport(m.text, roots);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, m.line);
+    EXPECT_NE(error->message.find(m.message), std::string::npos) << error->message;
+}
+
+TEST(WineRegistryFile, MalformedFilesNameTheLine) {
+    const std::string h = "WINE REGISTRY Version 2\n";
+    const std::string k = h + "[Key]\n";
+    const Malformed cases[] = {
+        {"empty file", "", 1, "not a Wine registry file"},
+        {"other header", "REGEDIT4\n", 1, "not a Wine registry file"},
+        {"unclosed key", h + "\n[Software\\\\Foo\n", 3, "key line: text ends inside a quoted string"},
+        {"empty key name", h + "[A\\\\\\\\B]\n", 2, "empty key name"},
+        {"value before key", h + "\"v\"=\"x\"\n", 2, "before the first key"},
+        {"unterminated string", k + "\"v\"=\"abc\n", 3, "ends inside a quoted string"},
+        {"unterminated name", k + "\"v=1\n", 3, "value name: text ends inside"},
+        {"missing =", k + "\"v\" \"x\"\n", 3, "expected '='"},
+        {"text after value", k + "\"v\"=\"x\" y\n", 3, "unexpected text after the value"},
+        {"bad hex byte", k + "\"v\"=hex:01,zz\n", 3, "expected a hexadecimal byte"},
+        {"missing comma", k + "\"v\"=hex:01,\\\n  02 03\n", 4, "expected ','"},
+        {"continued at end", k + "\"v\"=hex:01,\\\n", 3, "past the end of the file"},
+        {"long dword", k + "\"v\"=dword:123456789\n", 3, "up to 8 hexadecimal digits"},
+        {"empty dword", k + "\"v\"=dword:\n", 3, "up to 8 hexadecimal digits"},
+        {"bad str type", k + "\"v\"=str(2:\"x\"\n", 3, "malformed \"str(N):\""},
+        {"bad hex type", k + "\"v\"=hex(q):00\n", 3, "unrecognised value data"},
+        {"unknown data", k + "\"v\"=bogus\n", 3, "unrecognised value data"},
+        {"stray text", k + "bogus\n", 3, "expected a key line"},
+    };
+    for (const Malformed& m : cases) expectRefused(m, true);
+}
+
+TEST(RegExport, MalformedFilesNameTheLine) {
+    const std::string k = "REGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n";
+    const Malformed cases[] = {
+        {"other header", "REGEDIT5\n", 1, "not a registry export"},
+        {"empty file", "", 1, "not a registry export"},
+        {"odd UTF-16", std::string("\xFF\xFE" "R\0E\0G", 7), 1, "middle of a character"},
+        {"big endian", std::string("\xFE\xFF\0R", 4), 1, "big-endian"},
+        {"unknown root", "REGEDIT4\n\n[HKEY_NOWHERE\\X]\n", 3, "unknown root key \"HKEY_NOWHERE\""},
+        {"unclosed key", "REGEDIT4\n[HKEY_CLASSES_ROOT\\X\n", 2, "without a closing ']'"},
+        {"empty key name", "REGEDIT4\n[HKEY_CLASSES_ROOT\\A\\\\B]\n", 2, "empty key name"},
+        {"value before key", "REGEDIT4\n@=\"x\"\n", 2, "before the first key"},
+        {"unterminated", k + "@=\"x\n", 3, "ends inside a quoted string"},
+        {"bad hex", k + "@=hex(2):4g\n", 3, "expected ','"},
+        {"dangling continuation", k + "@=hex:00,\\\n", 3, "past the end of the file"},
+        {"unknown data", k + "@=qword:1\n", 3, "unrecognised value data"},
+        {"CR LF lines", utf16Export("Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\K]\n@=x\n"), 4,
+         "unrecognised value data"},
+    };
+    for (const Malformed& m : cases) expectRefused(m, false);
+}
+
+TEST(RegistryLimits, NamesAndDepthAtTheBoundary) {
+    const std::string h = "WINE REGISTRY Version 2\n";
+    RegNode ok;
+    EXPECT_FALSE(parseWineRegistry(h + "[" + std::string(255, 'k') + "]\n\"" + std::string(16383, 'v') + "\"=\"\"\n", ok));
+    expectRefused({"long key name", h + "[" + std::string(256, 'k') + "]\n", 2, "longer than 255 characters"}, true);
+    expectRefused({"long value name", h + "[K]\n\"" + std::string(16384, 'v') + "\"=\"\"\n", 3,
+                   "longer than 16383 characters"},
+                  true);
+
+    std::string deep;
+    for (int i = 0; i < 512; ++i) deep += (i ? "\\\\k" : "k");
+    RegNode deepOk;
+    EXPECT_FALSE(parseWineRegistry(h + "[" + deep + "]\n", deepOk));
+    expectRefused({"too deep", h + "[" + deep + "\\\\k]\n", 2, "deeper than 512 levels"}, true);
+}
+
+TEST(RegistryLimits, EntriesBeyondTheBudgetAreRefused) {
+    const std::string wine = "WINE REGISTRY Version 2\n[A\\\\B]\n\"v\"=\"1\"\n[a\\\\b]\n\"V\"=\"2\"\n\"w\"=\"3\"\n";
+    RegNode enough, tooSmall;
+    EXPECT_FALSE(parseWineRegistry(wine, enough, 4));  // A, B, v, w: names met again cost nothing
+    const auto error = parseWineRegistry(wine, tooSmall, 3);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 6u);
+    EXPECT_EQ(error->message, "more than 3 keys and values");
+
+    RegRoots roots;
+    const auto exportError = parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\A\\B\\C]\n", roots, 2);
+    ASSERT_TRUE(exportError);
+    EXPECT_EQ(exportError->line, 2u);
+}
+
+// Every cut of a valid file is either read or refused with a line inside the text, never a crash.
+TEST(RegistryRobustness, TruncatedFilesNeverCrash) {
+    const std::string wine = readRegFixture("wine_system.reg");
+    for (std::size_t n = 0; n <= wine.size(); ++n) {
+        RegNode root;
+        if (const auto e = parseWineRegistry(std::string_view(wine).substr(0, n), root)) {
+            EXPECT_GE(e->line, 1u);
+        }
+    }
+    const std::string unicode = readRegFixture("classes.reg");
+    for (std::size_t n = 0; n <= unicode.size(); n += 3) {
+        RegRoots roots;
+        if (const auto e = parseRegExport(std::string_view(unicode).substr(0, n), roots)) {
+            EXPECT_GE(e->line, 1u);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessivar

@@ -1,0 +1,250 @@
+// Settings storage: the registry key and the portable settings file share one set of semantics
+// (exists or not, bounded reads, only create() makes the store).
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "engine/posix/settings_file.h"
+#include "engine/registry_settings_store.h"
+#include "mapping/text.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A writable registry held in memory: key paths (compared ignoring case) to named values.
+class MemoryRegistry : public Registry {
+public:
+    struct Less {
+        bool operator()(const std::string& a, const std::string& b) const { return compareIgnoreCase(a, b) < 0; }
+    };
+    using Values = std::map<std::string, RegValue, Less>;
+    std::map<std::string, Values, Less> keys;  // "HKLM\<path>"
+    std::vector<RegAccess> opened;
+
+    class Key : public RegKey {
+    public:
+        explicit Key(Values& values) : values_(values) {}
+        RegStatus openSubKey(std::string_view, RegAccess, std::unique_ptr<RegKey>&) const override {
+            return kRegFileNotFound;
+        }
+        RegStatus queryValue(std::string_view name, std::size_t maxBytes, RegValue& out) const override {
+            const auto it = values_.find(std::string(name));
+            if (it == values_.end()) return kRegFileNotFound;
+            if (it->second.data.size() > maxBytes) return kRegMoreData;
+            out = it->second;
+            return kRegSuccess;
+        }
+        RegStatus enumSubKey(std::uint32_t, std::string&) const override { return kRegNoMoreItems; }
+        RegStatus setValue(std::string_view name, const RegValue& value) override {
+            values_[std::string(name)] = value;
+            return kRegSuccess;
+        }
+
+    private:
+        Values& values_;
+    };
+
+    RegStatus openKey(RegRoot root, std::string_view path, RegAccess access, std::unique_ptr<RegKey>& out) override {
+        opened.push_back(access);
+        const auto it = keys.find(name(root, path));
+        if (it == keys.end()) return kRegFileNotFound;
+        out = std::make_unique<Key>(it->second);
+        return kRegSuccess;
+    }
+    RegStatus createKey(RegRoot root, std::string_view path, std::unique_ptr<RegKey>& out) override {
+        out = std::make_unique<Key>(keys[name(root, path)]);
+        return kRegSuccess;
+    }
+    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
+    std::string localPath(std::string_view path) const override { return std::string(path); }
+
+private:
+    static std::string name(RegRoot root, std::string_view path) {
+        return (root == RegRoot::LocalMachine ? "HKLM\\" : "OTHER\\") + std::string(path);
+    }
+};
+
+const std::string kKey = "HKLM\\Software\\Ostrelle\\Kovra_Trial";
+
+GeneratorSettings sample() { return GeneratorSettings{"widgets", "com.example.widgets", "/home/me/out", "/opt/kovra"}; }
+
+TEST(RegistrySettings, NothingIsLoadedOrSavedUntilTheKeyIsCreated) {
+    MemoryRegistry registry;
+    RegistrySettingsStore store(registry);
+    const GeneratorSettings loaded = loadSettings(store);
+    EXPECT_EQ(loaded.package + loaded.jarModule + loaded.destDir + loaded.sdkPath, "");
+    saveSettings(store, sample());
+    EXPECT_TRUE(registry.keys.empty());
+    for (RegAccess access : registry.opened) EXPECT_EQ(access, RegAccess::AllAccess);
+
+    ASSERT_TRUE(store.create());
+    saveSettings(store, sample());
+    const auto& values = registry.keys.at(kKey);
+    ASSERT_EQ(values.size(), 4u);
+    // REG_SZ written with the terminating zero: length + 1 bytes.
+    EXPECT_EQ(values.at("Package").type, REG_SZ);
+    EXPECT_EQ(values.at("Package").data, std::vector<std::uint8_t>({'c', 'o', 'm', '.', 'e', 'x', 'a', 'm', 'p', 'l',
+                                                                    'e', '.', 'w', 'i', 'd', 'g', 'e', 't', 's', 0}));
+    const GeneratorSettings back = loadSettings(store);
+    EXPECT_EQ(back.jarModule, "widgets");
+    EXPECT_EQ(back.package, "com.example.widgets");
+    EXPECT_EQ(back.destDir, "/home/me/out");
+    EXPECT_EQ(back.sdkPath, "/opt/kovra");
+}
+
+TEST(RegistrySettings, LoadReadsAtMost259Bytes) {
+    MemoryRegistry registry;
+    RegistrySettingsStore store(registry);
+    ASSERT_TRUE(store.create());
+    ASSERT_TRUE(store.write("Dest", std::string(258, 'd')));  // 259 bytes with the zero: loaded
+    ASSERT_TRUE(store.write("Path", std::string(259, 'p')));  // 260 bytes: not loaded
+    const GeneratorSettings loaded = loadSettings(store);
+    EXPECT_EQ(loaded.destDir, std::string(258, 'd'));
+    EXPECT_EQ(loaded.sdkPath, "");
+    EXPECT_EQ(store.read("Path", 260), std::string(259, 'p'));
+}
+
+// A scratch settings file path under a fresh folder.
+struct TempConfig {
+    fs::path dir;
+    TempConfig() {
+        std::string pattern = (fs::temp_directory_path() / "tessivar-settings-XXXXXX").string();
+        dir = ::mkdtemp(pattern.data());
+    }
+    ~TempConfig() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string file() const { return (dir / "tessivar" / "settings.ini").string(); }
+    std::string contents() const {
+        std::ifstream in(file(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void setContents(const std::string& text) const {
+        fs::create_directories(fs::path(file()).parent_path());
+        std::ofstream(file(), std::ios::binary) << text;
+    }
+};
+
+TEST(SettingsFile, SameSemanticsAsTheKey) {
+    TempConfig config;
+    SettingsFile store(config.file());
+    EXPECT_FALSE(store.exists());
+    saveSettings(store, sample());
+    EXPECT_FALSE(fs::exists(config.file()));  // saving never creates the store
+
+    ASSERT_TRUE(store.create());
+    EXPECT_TRUE(store.exists());
+    EXPECT_TRUE(store.create());  // creating again keeps what is there
+    saveSettings(store, sample());
+    EXPECT_EQ(config.contents(),
+              "# Tessivar settings: one Name=value per line; a value runs to the end of its line.\n"
+              "[Software\\Ostrelle\\Kovra_Trial]\n"
+              "Package=com.example.widgets\n"
+              "JarModule=widgets\n"
+              "Dest=/home/me/out\n"
+              "Path=/opt/kovra\n");
+    const GeneratorSettings back = loadSettings(store);
+    EXPECT_EQ(back.jarModule, "widgets");
+    EXPECT_EQ(back.sdkPath, "/opt/kovra");
+
+    ASSERT_TRUE(store.write("Dest", std::string(258, 'd')));
+    ASSERT_TRUE(store.write("Path", std::string(259, 'p')));
+    EXPECT_EQ(loadSettings(store).destDir, std::string(258, 'd'));
+    EXPECT_EQ(loadSettings(store).sdkPath, "");
+    EXPECT_EQ((fs::status(config.file()).permissions() & fs::perms::all), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(SettingsFile, HumanEditsAreReadAndKept) {
+    TempConfig config;
+    config.setContents("; my notes\r\n"
+                       "[Other]\r\n"
+                       "Path=not ours\r\n"
+                       "[software\\ostrelle\\kovra_trial]\r\n"
+                       "  path = /opt/kovra  \r\n"
+                       "Dest=\"  spaced  \"\r\n"
+                       "not a setting\r\n"
+                       "\r\n"
+                       "[Later]\r\n"
+                       "x=1\r\n");
+    SettingsFile store(config.file());
+    ASSERT_TRUE(store.exists());
+    EXPECT_EQ(store.read("Path", 260), "/opt/kovra");
+    EXPECT_EQ(store.read("Dest", 260), "  spaced  ");
+    EXPECT_EQ(store.read("Package", 260), std::nullopt);
+
+    ASSERT_TRUE(store.write("Package", "\"quoted\""));
+    ASSERT_TRUE(store.write("Dest", " lead"));
+    ASSERT_TRUE(store.write("PATH", "/new"));
+    EXPECT_EQ(config.contents(),
+              "; my notes\n[Other]\nPath=not ours\n[software\\ostrelle\\kovra_trial]\n"
+              "PATH=/new\nDest=\" lead\"\nnot a setting\nPackage=\"\"quoted\"\"\n\n[Later]\nx=1\n");
+    EXPECT_EQ(store.read("package", 260), "\"quoted\"");
+    EXPECT_EQ(store.read("Dest", 260), " lead");
+}
+
+TEST(SettingsFile, RefusesWhatItCouldNotGiveBack) {
+    TempConfig config;
+    SettingsFile store(config.file());
+    ASSERT_TRUE(store.create());
+    const std::string before = config.contents();
+    EXPECT_FALSE(store.write("Dest", "two\nlines"));
+    EXPECT_FALSE(store.write("Dest", std::string("nul\0byte", 8)));
+    EXPECT_FALSE(store.write("A=B", "x"));
+    EXPECT_EQ(config.contents(), before);
+
+    // A file far beyond any settings file is not ours: neither read nor replaced.
+    config.setContents("[Software\\Ostrelle\\Kovra_Trial]\nPath=/x\n" + std::string(2 * 1024 * 1024, '#'));
+    EXPECT_FALSE(store.exists());
+    EXPECT_FALSE(store.create());
+    EXPECT_FALSE(store.write("Path", "/y"));
+    EXPECT_EQ(fs::file_size(config.file()), 2u * 1024 * 1024 + 40);
+}
+
+TEST(SettingsFile, ReplacesAtomicallyThroughALink) {
+    TempConfig config;
+    const fs::path real = config.dir / "dotfiles" / "tessivar.ini";
+    fs::create_directories(real.parent_path());
+    std::ofstream(real) << "[Software\\Ostrelle\\Kovra_Trial]\n";
+    ::chmod(real.c_str(), 0640);
+    fs::create_directories(fs::path(config.file()).parent_path());
+    fs::create_symlink(real, config.file());
+
+    SettingsFile store(config.file());
+    ASSERT_TRUE(store.write("Path", "/opt/kovra"));
+    EXPECT_TRUE(fs::is_symlink(config.file()));
+    EXPECT_EQ(store.read("Path", 260), "/opt/kovra");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(real.parent_path())) entries += e.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(entries, 1u);  // no temporary file left behind
+}
+
+TEST(SettingsFile, DefaultPathFollowsXdgConfigHome) {
+    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = savedXdg ? savedXdg : "";
+    ::setenv("XDG_CONFIG_HOME", "/custom/config", 1);
+    EXPECT_EQ(SettingsFile::defaultPath(), "/custom/config/tessivar/settings.ini");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    if (!home.empty()) {
+        EXPECT_EQ(SettingsFile::defaultPath(), home + "/.config/tessivar/settings.ini");
+    }
+    if (savedXdg)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace tessivar

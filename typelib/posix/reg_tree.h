@@ -1,0 +1,49 @@
+// The in-memory form of a registry read from a file: keys and values named without regard to case.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "typelib/registry.h"
+
+namespace tessivar {
+
+// Limits of the platform's registry; files beyond them are refused rather than trusted.
+inline constexpr std::size_t kMaxKeyNameChars = 255;     // UTF-16 code units of one key name
+inline constexpr std::size_t kMaxValueNameChars = 16383;  // UTF-16 code units of one value name
+inline constexpr std::size_t kMaxKeyDepth = 512;          // levels below a root
+
+// Orders names as the registry compares them: ASCII letters without regard to case.
+struct RegNameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
+struct RegNode {
+    // Each subkey under the name it was first stored with.
+    std::map<std::string, std::unique_ptr<RegNode>, RegNameLess> subkeys;
+    std::map<std::string, RegValue, RegNameLess> values;
+
+    // The subkey at a '\'-separated relative path; null when any part is missing or empty.
+    // An empty path is this key.
+    const RegNode* find(std::string_view path) const;
+    RegNode* find(std::string_view path) { return const_cast<RegNode*>(std::as_const(*this).find(path)); }
+    // The direct subkey of that name, made when missing.
+    RegNode& child(std::string_view name);
+    // Removes the direct subkey of that name with everything below it.
+    void remove(std::string_view name);
+};
+
+// The roots a file-backed registry offers. HKEY_CLASSES_ROOT is the explicit classes root (exports
+// may name it) layered over the Software\Classes keys of the user and of the machine.
+struct RegRoots {
+    RegNode classesRoot;
+    RegNode localMachine;
+    RegNode currentUser;
+};
+
+}  // namespace tessivar
