@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,7 @@ private:
 };
 
 // Loads from bytes already in memory; references into other libraries cannot be resolved.
-HResult loadTypeLibFromBytes(std::vector<std::byte> file, std::uint32_t resourceId,
+HResult loadTypeLibFromBytes(std::span<const std::byte> file, std::uint32_t resourceId,
                              std::shared_ptr<const TypeLib>& out, ReadStatus* status = nullptr);
 
 // The platform's `file\N` rule: a trailing backslash and decimal number select resource N (default 1).

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "typelib/reader/byte_reader.h"
@@ -17,17 +18,20 @@ namespace tessivar::reader {
 constexpr HResult kBadVarType = static_cast<HResult>(0x80020008);  // DISP_E_BADVARTYPE
 constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFF);  // E_UNEXPECTED
 
+// Member and parameter texts are decoded once per image and shared; null means none.
+using Text = const std::string*;
+
 struct ParamRecord {
     TypeDesc type;
-    std::optional<std::string> name;
+    Text name = nullptr;
     std::uint16_t flags = 0;
     std::optional<Variant> defaultValue;
 };
 
 struct FuncRecord {
     MemberId memid = 0;
-    std::optional<std::string> name;
-    std::optional<std::string> docString;
+    Text name = nullptr;
+    Text docString = nullptr;
     std::uint32_t helpContext = 0;
     FuncKind funckind = FUNC_PUREVIRTUAL;
     InvokeKind invkind = INVOKE_FUNC;
@@ -42,8 +46,8 @@ struct FuncRecord {
 
 struct VarRecord {
     MemberId memid = 0;
-    std::optional<std::string> name;
-    std::optional<std::string> docString;
+    Text name = nullptr;
+    Text docString = nullptr;
     std::uint32_t helpContext = 0;
     VarKind varkind = VAR_PERINSTANCE;
     std::uint16_t flags = 0;
@@ -77,6 +81,9 @@ struct TypeRecord {
     std::vector<FuncRecord> funcs;
     std::vector<VarRecord> vars;
     std::vector<ImplRecord> impls;  // coclasses
+    // The first member with each memid (functions before variables): position i < funcs.size() is
+    // function i, otherwise variable i - funcs.size(). Sorted by memid.
+    std::vector<std::pair<MemberId, std::uint32_t>> firstByMemid;
 
     bool isDual() const { return (flags & TYPEFLAG_FDUAL) != 0; }
     // The base reference of an interface or dispatch record (datatype1), if any.
@@ -99,6 +106,13 @@ struct ImportRecord {
 };
 
 struct MsftImage {
+    MsftImage() = default;
+    MsftImage(MsftImage&&) = default;
+    MsftImage& operator=(MsftImage&&) = default;
+    MsftImage(const MsftImage&) = delete;  // records point into `texts`
+
+    // Decoded names and strings by table and offset; node-based so that records can point into it.
+    std::unordered_map<std::int64_t, std::string> texts;
     LibAttr attr;
     std::optional<std::string> name;
     std::optional<std::string> docString;

@@ -1,4 +1,5 @@
 // Decodes an MSFT image into plain records, checking every offset, count and length on the way.
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -42,6 +43,7 @@ public:
     explicit Parser(Bytes image) : in_(image) {}
 
     void parse(MsftImage& out) {
+        texts_ = &out.texts;
         std::uint32_t varflags = need32(0x14, "header");
         const std::int32_t typeCount = needI32(0x20, "header");
         if (typeCount < 0 || static_cast<std::uint64_t>(typeCount) > in_.size() / kTypeInfoSize)
@@ -124,6 +126,18 @@ private:
         std::string bytes;
         if (!in_.text(inSegment(kNames, off + 12ll, length, "name text"), length, bytes)) fail("name text", at);
         return ansiToUtf8(bytes);
+    }
+    // Shared decoded texts: names are keyed by offset, strings by offset with bit 32 set.
+    Text internedName(std::int32_t off) {
+        if (off < 0) return nullptr;
+        if (const auto it = texts_->find(off); it != texts_->end()) return &it->second;
+        return &texts_->emplace(off, *name(off)).first->second;
+    }
+    Text internedText(std::int32_t off) {
+        if (off < 0) return nullptr;
+        const std::int64_t key = static_cast<std::int64_t>(off) | (std::int64_t{1} << 32);
+        if (const auto it = texts_->find(key); it != texts_->end()) return &it->second;
+        return &texts_->emplace(key, *text(off)).first->second;
     }
     std::int32_t nameHref(std::int32_t off) const {
         if (off < 0) return -1;
@@ -266,6 +280,19 @@ private:
         if (t.kind == TKIND_ALIAS) t.aliasOf = typeDesc(static_cast<std::uint32_t>(t.datatype1), 0);
         if (t.kind == TKIND_COCLASS) readImpls(t);
         readMembers(memOffset, counts & 0xFFFF, counts >> 16, t);
+        indexMembers(t);
+    }
+
+    static void indexMembers(TypeRecord& t) {
+        t.firstByMemid.reserve(t.funcs.size() + t.vars.size());
+        for (std::size_t i = 0; i < t.funcs.size(); ++i) t.firstByMemid.emplace_back(t.funcs[i].memid, static_cast<std::uint32_t>(i));
+        for (std::size_t j = 0; j < t.vars.size(); ++j)
+            t.firstByMemid.emplace_back(t.vars[j].memid, static_cast<std::uint32_t>(t.funcs.size() + j));
+        std::stable_sort(t.firstByMemid.begin(), t.firstByMemid.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto last = std::unique(t.firstByMemid.begin(), t.firstByMemid.end(),
+                                      [](const auto& a, const auto& b) { return a.first == b.first; });
+        t.firstByMemid.erase(last, t.firstByMemid.end());
     }
 
     void readImpls(TypeRecord& t) {
@@ -306,7 +333,7 @@ private:
             f.memid = needI32(arrays + 4ull * i, "member id");
             readFunction(rec, size, f);
             const std::int32_t nameOffset = needI32(arrays + 4ull * (n + i), "member name");
-            f.name = name(nameOffset);
+            f.name = internedName(nameOffset);
             constexpr int kAccessors = INVOKE_PROPERTYGET | INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF;
             if (nameOffset == -1 && i > 0 && (f.invkind & kAccessors) && (t.funcs[i - 1].invkind & kAccessors))
                 f.name = t.funcs[i - 1].name;
@@ -317,7 +344,7 @@ private:
             const std::uint64_t rec = recordAt(funcCount + j, 20, size, 0xFF);
             VarRecord& v = t.vars[j];
             v.memid = needI32(arrays + 4ull * (funcCount + j), "member id");
-            v.name = name(needI32(arrays + 4ull * (n + funcCount + j), "member name"));
+            v.name = internedName(needI32(arrays + 4ull * (n + funcCount + j), "member name"));
             readVariable(rec, size, v);
         }
     }
@@ -340,7 +367,7 @@ private:
         f.invkind = static_cast<InvokeKind>((fkccic >> 3) & 0xF);
         f.callconv = static_cast<std::int32_t>((fkccic >> 8) & 0xF);
         if (optionalEnd > 24) f.helpContext = need32(rec + 24, "function record");
-        if (optionalEnd > 28) f.docString = text(needI32(rec + 28, "function record"));
+        if (optionalEnd > 28) f.docString = internedText(needI32(rec + 28, "function record"));
         f.result = typeDesc(resultType, 0);
 
         const std::uint64_t params = rec + size - paramBytes;
@@ -350,7 +377,7 @@ private:
             ParamRecord& p = f.params[static_cast<std::size_t>(j)];
             const std::uint64_t at = params + 12ull * j;
             p.type = typeDesc(need32(at, "parameter record"), 0);
-            p.name = name(needI32(at + 4, "parameter record"));
+            p.name = internedName(needI32(at + 4, "parameter record"));
             p.flags = static_cast<std::uint16_t>(need32(at + 8, "parameter record"));
             if (hasDefaults && (p.flags & PARAMFLAG_FHASDEFAULT)) {
                 bool copyable = true;
@@ -366,7 +393,7 @@ private:
         v.varkind = static_cast<VarKind>(static_cast<std::int16_t>(need16(rec + 12, "variable record")));
         const std::uint32_t valueField = need32(rec + 16, "variable record");
         if (size > 20) v.helpContext = need32(rec + 20, "variable record");
-        if (size > 24) v.docString = text(needI32(rec + 24, "variable record"));
+        if (size > 24) v.docString = internedText(needI32(rec + 24, "variable record"));
         if (v.varkind == VAR_CONST) {
             bool copyable = true;
             v.value = value(valueField, copyable);
@@ -406,6 +433,7 @@ private:
     }
 
     ByteReader in_;
+    std::unordered_map<std::int64_t, std::string>* texts_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;
     std::vector<bool> typeDescBusy_;

@@ -1,5 +1,6 @@
 // The platform's view over decoded MSFT records: dual views, inherited dispatch functions, references.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <cstdlib>
@@ -111,6 +112,23 @@ private:
 
 const TypeRecord& TypeRef::record() const { return lib->image().types[index]; }
 
+// The types met while walking up a base chain; a type met twice ends the walk as "not found".
+class BaseChain {
+public:
+    bool enter(const TypeRef& ref) {
+        if (depth_ > kMaxBaseDepth) return false;
+        for (unsigned i = 0; i < depth_; ++i)
+            if (seen_[i].first == ref.lib.get() && seen_[i].second == ref.index) return false;
+        seen_[depth_++] = {ref.lib.get(), ref.index};
+        return true;
+    }
+    unsigned depth() const { return depth_ - 1; }
+
+private:
+    std::array<std::pair<const ReaderTypeLib*, std::uint32_t>, kMaxBaseDepth + 1> seen_{};
+    unsigned depth_ = 0;
+};
+
 class ReaderTypeInfo : public TypeInfo {
 public:
     ReaderTypeInfo(TypeRef ref, bool interfaceView) : ref_(std::move(ref)), interfaceView_(interfaceView) {}
@@ -139,14 +157,14 @@ private:
         std::uint32_t func = 0;
         unsigned depth = 0;
     };
-    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count, Located& found);
+    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count, Located& found);
     // The first member with `memid` in the type, then in its bases.
     struct Member {
         TypeRef level;
         const FuncRecord* func = nullptr;
         const VarRecord* var = nullptr;
     };
-    static HResult findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found);
+    static HResult findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found);
 
     TypeRef ref_;
     bool interfaceView_;
@@ -287,16 +305,17 @@ HResult ReaderTypeInfo::typeAttr(TypeAttr& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, unsigned depth, unsigned& count,
+HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count,
                                            Located& found) {
+    if (!chain.enter(level)) return kElementNotFound;
+    const unsigned depth = chain.depth();
     const TypeRecord& r = level.record();
     unsigned inherited = 0;
     if (const auto base = r.base()) {
-        if (depth >= kMaxBaseDepth) return kElementNotFound;
         TypeRef baseRef;
         if (const HResult hr = level.lib->resolve(*base, baseRef); hr != kOk) return hr;
-        const HResult hr = locateDispatchFunc(baseRef, index, depth + 1, inherited, found);
-        if (hr == kOk) return kOk;
+        // A base that fails deeper down counts as having no functions (the platform's rule).
+        if (locateDispatchFunc(baseRef, index, chain, inherited, found) == kOk) return kOk;
     }
     count = inherited + static_cast<unsigned>(r.funcs.size());
     if (index < inherited || index - inherited >= r.funcs.size()) return kElementNotFound;
@@ -309,7 +328,8 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     Located at{ref_, index, 0};
     if (dispatchView()) {
         unsigned count = 0;
-        if (const HResult hr = locateDispatchFunc(ref_, index, 0, count, at); hr != kOk) return hr;
+        BaseChain chain;
+        if (const HResult hr = locateDispatchFunc(ref_, index, chain, count, at); hr != kOk) return hr;
     } else if (index >= record().funcs.size()) {
         return kElementNotFound;
     }
@@ -366,31 +386,27 @@ HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, unsigned depth, Member& found) {
+HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found) {
+    if (!chain.enter(level)) return kElementNotFound;
     const TypeRecord& r = level.record();
-    for (const FuncRecord& f : r.funcs) {
-        if (f.memid == memid) {
-            found = {level, &f, nullptr};
-            return kOk;
-        }
-    }
-    for (const VarRecord& v : r.vars) {
-        if (v.memid == memid) {
-            found = {level, nullptr, &v};
-            return kOk;
-        }
+    const auto it = std::lower_bound(r.firstByMemid.begin(), r.firstByMemid.end(), memid,
+                                     [](const auto& entry, MemberId id) { return entry.first < id; });
+    if (it != r.firstByMemid.end() && it->first == memid) {
+        const std::uint32_t at = it->second;
+        found = at < r.funcs.size() ? Member{level, &r.funcs[at], nullptr} : Member{level, nullptr, &r.vars[at - r.funcs.size()]};
+        return kOk;
     }
     const auto base = r.base();
-    if (!base || depth >= kMaxBaseDepth) return kElementNotFound;
     TypeRef baseRef;
-    if (level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
-    return findMember(baseRef, memid, depth + 1, found);
+    if (!base || level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
+    return findMember(baseRef, memid, chain, found);
 }
 
 HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std::string>& out) const {
     out.clear();
     Member m;
-    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
+    BaseChain chain;
+    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
     if (m.var) {
         if (m.var->name && maxNames > 0) out.push_back(*m.var->name);
         return kOk;
@@ -418,9 +434,11 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
         return kOk;
     }
     Member m;
-    if (const HResult hr = findMember(ref_, memid, 0, m); hr != kOk) return hr;
-    out.name = m.func ? m.func->name : m.var->name;
-    out.docString = m.func ? m.func->docString : m.var->docString;
+    BaseChain chain;
+    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
+    const auto optional = [](Text text) { return text ? std::optional<std::string>(*text) : std::nullopt; };
+    out.name = optional(m.func ? m.func->name : m.var->name);
+    out.docString = optional(m.func ? m.func->docString : m.var->docString);
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
     out.helpFile = m.level.lib->image().helpFile;
     return kOk;
@@ -496,8 +514,8 @@ HResult readWholeFile(const std::string& path, std::vector<std::byte>& out) {
     return kOk;
 }
 
-ReadStatus imageOf(const std::vector<std::byte>& file, std::uint32_t resourceId, MsftImage& image) {
-    Bytes bytes(file.data(), file.size());
+ReadStatus imageOf(Bytes file, std::uint32_t resourceId, MsftImage& image) {
+    Bytes bytes = file;
     if (looksLikeModule(bytes)) {
         if (ReadStatus st = findTypeLibResource(bytes, resourceId, bytes); !st.ok()) return st;
     }
@@ -535,7 +553,7 @@ HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderT
         return status.code;
     }
     MsftImage image;
-    status = imageOf(bytes, where.resourceId, image);
+    status = imageOf(Bytes(bytes.data(), bytes.size()), where.resourceId, image);
     if (!status.ok()) return status.code;
     out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
     byPath_.emplace(key, out);
@@ -633,7 +651,7 @@ HResult FileTypeLibLoader::load(const std::string& path, std::shared_ptr<const T
     return hr;
 }
 
-HResult loadTypeLibFromBytes(std::vector<std::byte> file, std::uint32_t resourceId, std::shared_ptr<const TypeLib>& out,
+HResult loadTypeLibFromBytes(std::span<const std::byte> file, std::uint32_t resourceId, std::shared_ptr<const TypeLib>& out,
                              ReadStatus* status) {
     out.reset();
     MsftImage image;

@@ -1,0 +1,206 @@
+// Hostile inputs, one per error path: each is a valid fixture with one field broken, and must give
+// the expected status (or a library whose broken parts fail alone) rather than a crash or a hang.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/typelib/reader_test_support.h"
+#include "typelib/dump.h"
+
+namespace tessivar {
+namespace {
+
+using Bytes = std::vector<std::byte>;
+using testing::get32;
+using testing::put16;
+using testing::put32;
+
+// Field positions of an MSFT image, found the way the reader finds them.
+struct Msft {
+    const Bytes& b;
+    std::size_t directory() const {
+        return 0x54 + 4 * get32(b, 0x20) + ((get32(b, 0x14) & 0x100) ? 4 : 0);
+    }
+    std::size_t segmentEntry(int segment) const { return directory() + 16 * segment; }
+    std::size_t segment(int segment) const { return get32(b, segmentEntry(segment)); }
+    std::size_t typeInfo(int index) const { return segment(0) + 100 * index; }
+    std::size_t members(int index) const { return get32(b, typeInfo(index) + 4); }
+    std::size_t firstRecord(int index) const { return members(index) + 4; }
+};
+
+// Index of a type in features64.tlb by its position in the IDL.
+enum FeatureType { kColour = 0, kIWidget = 4, kIBasics = 5, kIWidget2 = 7 };
+
+Bytes fixture(const char* name) { return testing::readBytes(testing::fixturePath(name)); }
+
+HResult load(const Bytes& bytes, std::shared_ptr<const TypeLib>& lib, std::uint32_t id = 1) {
+    return reader::loadTypeLibFromBytes(bytes, id, lib);
+}
+
+struct Case {
+    const char* what;
+    const char* file;
+    std::function<void(Bytes&)> breakIt;
+    HResult expected;
+};
+
+void expectStatus(const Case& c, int line) {
+    Bytes bytes = c.file ? fixture(c.file) : Bytes{};
+    c.breakIt(bytes);
+    std::shared_ptr<const TypeLib> lib;
+    EXPECT_EQ(load(bytes, lib), c.expected) << c.what << " (case at line " << line << ")";
+    if (lib) EXPECT_FALSE(dumpTypeLib(*lib).empty()) << c.what;
+}
+
+Bytes text(const char* s) {
+    Bytes b;
+    for (const char* p = s; *p; ++p) b.push_back(static_cast<std::byte>(*p));
+    return b;
+}
+
+TEST(Malformed, FilesThatAreNoTypeLibrary) {
+    const Case cases[] = {
+        {"empty file", nullptr, [](Bytes&) {}, kCantLoadLibrary},
+        {"three bytes of the magic", nullptr, [](Bytes& b) { b = text("MSF"); }, kCantLoadLibrary},
+        {"a text file", nullptr, [](Bytes& b) { b = text("just some text, no type library here\n"); }, kCantLoadLibrary},
+        {"SLTG magic", nullptr, [](Bytes& b) { b = text("SLTG"); b.resize(512); }, kUnsupportedFormat},
+        {"MZ without a PE header", nullptr, [](Bytes& b) { b = text("MZ"); b.resize(64); }, kCantLoadLibrary},
+    };
+    for (const Case& c : cases) expectStatus(c, __LINE__);
+}
+
+TEST(Malformed, BrokenMsftStructures) {
+    const Case cases[] = {
+        {"header only", "features64.tlb", [](Bytes& b) { b.resize(0x54); }, kInvalidDataRead},
+        {"huge type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0x7FFFFFFF); }, kInvalidDataRead},
+        {"negative type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0xFFFFFFF0); }, kInvalidDataRead},
+        {"type count beyond the type info segment", "features64.tlb",
+         [](Bytes& b) { put32(b, 0x20, get32(b, 0x20) + 1); }, kInvalidDataRead},
+        {"segment marker missing", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(0) + 12, 0); }, kInvalidDataRead},
+        {"name segment longer than the file", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(7) + 4, 0x7FFFFFF0); }, kInvalidDataRead},
+        {"negative segment offset", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(8), 0xFFFFFFF0); }, kInvalidDataRead},
+        {"unknown type kind", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour), (get32(b, Msft{b}.typeInfo(kColour)) & ~0xFu) | 9); }, kInvalidDataRead},
+        {"type name outside the name table", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour) + 0x34, 0x00FFFFF0); }, kInvalidDataRead},
+        {"type description that points to itself", "features64.tlb",
+         [](Bytes& b) { const std::size_t td = Msft{b}.segment(9); put16(b, td, 26); put16(b, td + 4, 0); put16(b, td + 6, 0); },
+         kInvalidDataRead},
+        {"member block beyond the file", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 4, 0x7FFFFFF0); }, kInvalidDataRead},
+        {"member record size beyond its block", "features64.tlb",
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics), 0xFFF0); }, kInvalidDataRead},
+        {"more parameters than the record holds", "features64.tlb",
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x7FFF); }, kInvalidDataRead},
+        {"negative parameter count", "features64.tlb",
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x8000); }, kInvalidDataRead},
+        {"more members than the file holds", "features64.tlb",
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 0x18, 0xFFFFFFFF); }, kInvalidDataRead},
+    };
+    for (const Case& c : cases) expectStatus(c, __LINE__);
+}
+
+// The resource tree of the committed modules: one named TYPELIB entry at the root.
+struct Pe {
+    const Bytes& b;
+    std::size_t lfanew() const { return get32(b, 0x3C); }
+    std::size_t sectionTable() const { return lfanew() + 24 + (get32(b, lfanew() + 20) & 0xFFFF); }
+    std::size_t tree() const { return get32(b, sectionTable() + 20); }
+    std::size_t typeName() const { return tree() + (get32(b, tree() + 16) & 0x7FFFFFFF); }
+    std::size_t firstDataEntry() const {
+        const std::size_t types = tree() + (get32(b, tree() + 20) & 0x7FFFFFFF);
+        const std::size_t langs = tree() + (get32(b, types + 20) & 0x7FFFFFFF);
+        return tree() + get32(b, langs + 20);
+    }
+};
+
+TEST(Malformed, BrokenModules) {
+    const Case cases[] = {
+        {"PE header beyond the file", "features64.dll", [](Bytes& b) { put32(b, 0x3C, 0x7FFFFFF0); }, kCantLoadLibrary},
+        {"no PE signature", "features64.dll", [](Bytes& b) { put32(b, Pe{b}.lfanew(), 0x4543); }, kCantLoadLibrary},
+        {"unknown optional header", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 24, 0x107); }, kCantLoadLibrary},
+        {"too many sections", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 6, 0xFFFF); }, kCantLoadLibrary},
+        {"no TYPELIB resource", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.typeName() + 2, 'X'); }, kCantLoadLibrary},
+        {"resource data larger than the file", "features64.dll",
+         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry() + 4, 0x7FFFFFF0); }, kCantLoadLibrary},
+        {"resource data outside every section", "features64.dll",
+         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry(), 0x7FFF0000); }, kCantLoadLibrary},
+        {"resource type named in lower case", "features64.dll",
+         [](Bytes& b) { for (int i = 0; i < 7; ++i) put16(b, Pe{b}.typeName() + 2 + 2 * i, "typelib"[i]); }, kOk},
+        {"PE32 module", "features32.dll", [](Bytes&) {}, kOk},
+    };
+    for (const Case& c : cases) expectStatus(c, __LINE__);
+}
+
+TEST(Malformed, ResourceNumbers) {
+    std::shared_ptr<const TypeLib> lib;
+    EXPECT_EQ(load(fixture("features64.dll"), lib, 2), kOk);
+    EXPECT_EQ(load(fixture("features64.dll"), lib, 3), kCantLoadLibrary);
+    EXPECT_EQ(load(fixture("features64.dll"), lib, 0), kCantLoadLibrary);
+    EXPECT_EQ(load(fixture("features64.tlb"), lib, 2), kOk) << "a bare image ignores the number";
+}
+
+// A base interface chain that loops back must end every walk over it.
+TEST(Malformed, BaseInterfaceCycleEnds) {
+    Bytes b = fixture("features64.tlb");
+    const Msft m{b};
+    put32(b, m.typeInfo(kIWidget2) + 0x54, 100 * kIWidget2);  // IWidget2 derives from itself
+    std::shared_ptr<const TypeLib> lib;
+    ASSERT_EQ(load(b, lib), kOk);
+    std::shared_ptr<const TypeInfo> widget2;
+    ASSERT_EQ(lib->typeInfo(kIWidget2, widget2), kOk);
+    TypeAttr attr;
+    ASSERT_EQ(widget2->typeAttr(attr), kOk);
+    FuncDesc f;
+    EXPECT_EQ(widget2->funcDesc(attr.cFuncs, f), kElementNotFound);
+    std::vector<std::string> names;
+    EXPECT_EQ(widget2->names(0x12345, 8, names), kElementNotFound);
+    Documentation doc;
+    EXPECT_EQ(widget2->documentation(0x12345, doc), kElementNotFound);
+    EXPECT_FALSE(dumpTypeLib(*lib).empty());
+}
+
+// A broken import entry fails the references that use it, not the library.
+TEST(Malformed, BrokenImportFailsOnlyItsReferences) {
+    Bytes b = fixture("features64.tlb");
+    const Msft m{b};
+    const std::size_t imports = m.segment(1);
+    const std::size_t importCount = get32(b, m.segmentEntry(1) + 4) / 12;
+    for (std::size_t i = 0; i < importCount; ++i) put32(b, imports + 12 * i + 4, 0x7FFFFFF0);
+    std::shared_ptr<const TypeLib> lib;
+    ASSERT_EQ(load(b, lib), kOk);
+    std::shared_ptr<const TypeInfo> widget, base;
+    ASSERT_EQ(lib->typeInfo(kIWidget, widget), kOk);
+    HRefType href = 0;
+    ASSERT_EQ(widget->refTypeOfImplType(0, href), kOk);
+    EXPECT_EQ(widget->refTypeInfo(href, base), kFail);
+    FuncDesc f;
+    EXPECT_EQ(widget->funcDesc(0, f), kFail);
+}
+
+TEST(ResourcePath, PlatformSuffixRule) {
+    struct {
+        const char* path;
+        const char* file;
+        std::uint32_t id;
+    } const cases[] = {
+        {"C:\\lib\\vbscript.dll\\2", "C:\\lib\\vbscript.dll", 2},
+        {"/lib/vbscript.dll\\3", "/lib/vbscript.dll", 3},
+        {"/lib/vbscript.dll", "/lib/vbscript.dll", 1},
+        {"C:\\lib\\2", "C:\\lib", 2},
+        {"C:\\lib\\x2", "C:\\lib\\x2", 1},
+        {"C:\\lib\\", "C:\\lib\\", 1},
+        {"lib.tlb\\12345678901", "lib.tlb\\12345678901", 1},
+    };
+    for (const auto& c : cases) {
+        const reader::ResourcePath p = reader::splitResourcePath(c.path);
+        EXPECT_EQ(p.file, c.file) << c.path;
+        EXPECT_EQ(p.resourceId, c.id) << c.path;
+    }
+}
+
+}  // namespace
+}  // namespace tessivar
