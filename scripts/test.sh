@@ -10,3 +10,5 @@ ctest --preset dev -j2
 cmake --preset release
 cmake --build --preset release
 ctest --preset release -j2 -L javac
+# A short run of each fuzz target (longer runs: fuzz/run.sh SECONDS).
+bash fuzz/run.sh 20
