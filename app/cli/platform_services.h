@@ -21,19 +21,4 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 
 bool stderrIsTerminal();
 
-// The registry of a machine that has none: a type library file can still be read without one.
-class EmptyRegistry : public Registry {
-public:
-    RegStatus openKey(RegRoot, std::string_view, RegAccess, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegFileNotFound;
-    }
-    RegStatus createKey(RegRoot, std::string_view, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegAccessDenied;
-    }
-    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
-    std::string localPath(std::string_view) const override { return {}; }
-};
-
 }  // namespace tessivar

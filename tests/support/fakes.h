@@ -82,18 +82,4 @@ public:
     std::vector<std::string> writes;  // "Name=value" in write order
 };
 
-class EmptyRegistry : public Registry {
-public:
-    RegStatus openKey(RegRoot, std::string_view, RegAccess, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegFileNotFound;
-    }
-    RegStatus createKey(RegRoot, std::string_view, std::unique_ptr<RegKey>& out) override {
-        out.reset();
-        return kRegAccessDenied;
-    }
-    std::string expandEnvironment(std::string_view text) const override { return std::string(text); }
-    std::string localPath(std::string_view) const override { return {}; }
-};
-
 }  // namespace tessivar::test
