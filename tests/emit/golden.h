@@ -11,6 +11,9 @@
 #include <string>
 
 namespace tessivar::test {
+// Unnamed: tests/support/golden_compare.h defines the same names for the other folders' golden files, and
+// two inline definitions of one name would let the linker keep either.
+namespace {
 
 inline std::string goldenPath(const std::string& name) {
     return std::string(TESSIVAR_SOURCE_DIR) + "/tests/golden/emit/" + name;
@@ -50,4 +53,5 @@ inline ::testing::AssertionResult matchesGolden(const std::string& name, const s
            << "expected:\n" << visibleLineEnds(expected) << "\nactual:\n" << visibleLineEnds(actual);
 }
 
+}  // namespace
 }  // namespace tessivar::test
