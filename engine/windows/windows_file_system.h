@@ -5,6 +5,8 @@
 
 namespace tessivar {
 
+// Paths and file contents are UTF-8 on this side and the ANSI code page on the platform's side, as the
+// ANSI calls and the files the program writes use it.
 class WindowsFileSystem : public FileSystem {
 public:
     bool isFolder(const std::string& path) override;

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
 #include "engine/posix/posix_file_system.h"
+#endif
 #include "engine/source_file.h"
 #include "support/fakes.h"
 
@@ -96,6 +98,7 @@ TEST(MakeFolderPath, PlainFileInThePathStopsIt) {
     EXPECT_FALSE(file.open("/work/out/src/A.java"));
 }
 
+#ifndef _WIN32
 TEST(PosixFileSystem, MakesFoldersAndWritesBufferedFilesOnDisk) {
     const auto root = std::filesystem::temp_directory_path() / ("tessivar-fs-" + std::to_string(::getpid()));
     std::filesystem::remove_all(root);
@@ -124,6 +127,8 @@ TEST(PosixFileSystem, FullDiskIsReportedAtClose) {
     EXPECT_FALSE(file.close());
     EXPECT_THAT(log.failures, ElementsAre("/dev/full cannot be written"));
 }
+
+#endif
 
 }  // namespace
 }  // namespace tessivar::test

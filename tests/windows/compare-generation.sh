@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Same output from both builds: `generate --all` over every type library of the wine64 package that has
+# coclasses, by the portable build (our reader) and by the Windows build under Wine (the platform's reader).
+# Allowed differences: the path in the "// from TypeLib at " line, the runtime path in build.xml (the same
+# folder in each build's spelling) and path separators in log lines. Exits 77 when a build is missing.
+# Usage: compare-generation.sh PORTABLE_TESSIVAR WINDOWS_TESSIVAR_EXE WORK_DIR
+set -uo pipefail
+portable=$1 windows=$2 work=$3
+libdir=${WINE_LIBDIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
+[ -x "$portable" ] && [ -f "$windows" ] && command -v wine >/dev/null || { echo "a build or Wine is missing"; exit 77; }
+export WINEDEBUG=-all
+rm -rf "$work" && mkdir -p "$work/kovra" || exit 1
+: > "$work/kovra/kovra.jar"
+: > "$work/kovra/kovra.dll"
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+wineserver -p 10 2>/dev/null || true  # one server for all runs, ending 10 s after the last
+
+# Type library files, and modules whose bytes name a TYPELIB resource.
+mapfile -t libs < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x00L\x00I\x00B\x00' *.dll *.ocx *.exe; } | LC_ALL=C sort -u)
+
+# The generated tree with the allowed differences taken out, one "== file" header per file.
+normalised_tree() {
+  local root=$1 runtime_win
+  runtime_win=$(winpath "$work/kovra")
+  (cd "$root" && find . -type f | LC_ALL=C sort | while IFS= read -r f; do
+    echo "== $f"
+    grep -av '^// from TypeLib at ' "$f" | sed "s|$(printf '%s' "$runtime_win" | sed 's/\\/\\\\/g')\\\\kovra.jar|$work/kovra/kovra.jar|g"
+  done)
+}
+# Console line ends, separators and drive made Linux-like; each build's destination folder named alike.
+normalised_log() { sed -e 's/\r$//' -e 's|Z:\\|/|g' -e 's|\\|/|g' -e "s|$2|<dest>|g" "$1"; }
+
+compared=0 same=0 different=0 none=0
+for lib in "${libs[@]}"; do
+  out=$work/$lib
+  mkdir -p "$out"
+  args=(generate --all --jar-module "${lib%.*}" --package org.example.wine)
+  "$portable" "${args[@]}" --typelib "$libdir/$lib" --dest "$out/portable" --runtime "$work/kovra" \
+    > "$out/portable.log" 2>&1
+  prc=$?
+  wine "$windows" "${args[@]}" --typelib "$(winpath "$libdir/$lib")" --dest "$(winpath "$out/windows")" \
+    --runtime "$(winpath "$work/kovra")" > "$out/windows.log" 2>&1
+  wrc=$?
+  if [ ! -d "$out/portable" ] && [ ! -d "$out/windows" ]; then none=$((none + 1)); rm -rf "$out"; continue; fi
+  compared=$((compared + 1))
+  if [ $prc -eq $wrc ] && diff <(normalised_tree "$out/portable") <(normalised_tree "$out/windows") > "$out/files.diff" &&
+     diff <(normalised_log "$out/portable.log" "$out/portable") <(normalised_log "$out/windows.log" "$out/windows") > "$out/log.diff"; then
+    same=$((same + 1))
+    rm -rf "$out"
+  else
+    different=$((different + 1))
+    echo "DIFFERENT: $lib (exit $prc portable, $wrc windows; see $out/*.diff)"
+  fi
+done
+echo "$compared type libraries with coclasses compared: $same the same, $different different ($none without coclasses)"
+[ "$different" -eq 0 ] && [ "$compared" -gt 0 ]
