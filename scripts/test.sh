@@ -7,6 +7,10 @@ bash scripts/install-deps.sh
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev -j2
+# The Windows build under Wine: its unit tests, the dialog, the same output as the portable build; then
+# the reader against the platform's own type library loading, library by library.
+bash scripts/test-windows.sh
+bash scripts/compare-with-platform.sh
 cmake --preset release
 cmake --build --preset release
 ctest --preset release -j2 -L javac
