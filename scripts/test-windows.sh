@@ -7,8 +7,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset windows
 cmake --build --preset windows
-# Core tests that spell expected paths with '/', the portable build's separator; the Windows build joins
-# with '\'. They run in the dev configuration; here they wait for separator-neutral expectations.
-separator_bound='LocationTest\.(FolderAndPath|HostileNames)|ClassRunTest\.(WidgetExample|Classification|TypeQueuedInTwoPasses|RuntimeFolder)|BuildFileTest\.|WidgetRun\.|ListenerFileTest\.ExampleMatchesGolden|EnumInterfaceTest\.(WidgetColorMatchesGolden|OnlyEnumsThatAreNotDone|FailuresSkipOneEnum)|DispatchInterfaceTest\.IGadgetExampleMatchesGolden|CoClassTest\.(WidgetMatchesGolden|UnloadableLibrary)'
-# The javac runs over generated code belong to the portable configuration, which runs them.
-ctest --preset windows -j2 -E "$separator_bound|^java_compile_"
+ctest --preset windows -j2

@@ -62,7 +62,7 @@ protected:
     Emitters recordingEmitters() {
         Emitters e;
         e.dispatchInterface = [this](WrapperGenerator& g, TypeEntry entry, const std::string& root) {
-            calls.push_back("dispatch " + entry.name + " in " + root);
+            calls.push_back(slashed("dispatch " + entry.name + " in " + root));
             g.logLine("Generating Dispatch interface: " + entry.name);
             g.doneInterfaces.insert(entry);
             if (entry.name == "IWidget") g.registerType(w.lib->info(w.color), 0);
@@ -89,7 +89,7 @@ protected:
             }
         };
         e.buildFile = [this](WrapperGenerator& g) {
-            calls.push_back("build " + g.jarModule + " " + g.runtimeJarPath);
+            calls.push_back(slashed("build " + g.jarModule + " " + g.runtimeJarPath));
             g.logLine("Generating build file: " + g.destination);
         };
         return e;

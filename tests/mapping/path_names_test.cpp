@@ -60,17 +60,17 @@ struct LocationTest : ::testing::Test {
 TEST_F(LocationTest, FolderAndPathFollowPackageAndLibrary) {
     generator.package = "com.example.widgets";
     JavaFileLocation at = javaFileLocation(generator, "/out/src", "WidgetLib", "WidgetColor");
-    EXPECT_EQ(at.folder, "/out/src/com/example/widgets/WidgetLib");
-    EXPECT_EQ(at.path, "/out/src/com/example/widgets/WidgetLib/WidgetColor.java");
+    EXPECT_EQ(slashed(at.folder), "/out/src/com/example/widgets/WidgetLib");
+    EXPECT_EQ(slashed(at.path), "/out/src/com/example/widgets/WidgetLib/WidgetColor.java");
     generator.package.clear();
-    EXPECT_EQ(javaFileLocation(generator, "/out/src", "WidgetLib", "W").path, "/out/src/WidgetLib/W.java");
-    EXPECT_EQ(javaFileLocation(generator, "/out/src", "", "W").path, "/out/src/W.java");
+    EXPECT_EQ(slashed(javaFileLocation(generator, "/out/src", "WidgetLib", "W").path), "/out/src/WidgetLib/W.java");
+    EXPECT_EQ(slashed(javaFileLocation(generator, "/out/src", "", "W").path), "/out/src/W.java");
     EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLogged) {
     const JavaFileLocation at = javaFileLocation(generator, "/out/src", "..", "../../etc/passwd");
-    EXPECT_EQ(at.path, "/out/src/__/.._.._etc_passwd.java");
+    EXPECT_EQ(slashed(at.path), "/out/src/__/.._.._etc_passwd.java");
     EXPECT_THAT(ui.log, ElementsAre("Name changed for the file system: .. -> __",
                                     "Name changed for the file system: ../../etc/passwd -> .._.._etc_passwd"));
 }

@@ -37,6 +37,16 @@ public:
     std::string cwd = "/work";
 };
 
+// A path or log line as the portable build spells it: the Windows build joins paths with '\\', which the
+// tests' expectations write as '/'.
+inline std::string slashed(std::string text) {
+#ifdef _WIN32
+    for (char& c : text)
+        if (c == '\\') c = '/';
+#endif
+    return text;
+}
+
 struct LoggedMessage {
     std::string text, caption;
     MessageIcon icon;
@@ -44,7 +54,7 @@ struct LoggedMessage {
 
 class RecordingUi : public UserInterface {
 public:
-    void appendLog(const std::string& line) override { log.push_back(line); }
+    void appendLog(const std::string& line) override { log.push_back(slashed(line)); }
     void clearLog() override {
         log.clear();
         ++clears;
