@@ -240,9 +240,8 @@ TEST_F(ClassRunTest, MissingJarModuleNameEndsTheClassRun) {
 TEST_F(ClassRunTest, EmptyDestinationWritesBelowTheCurrentDirectory) {
     snapshot.settings.destDir.clear();
     run();
-    EXPECT_EQ(ui.log.front(), std::string("Creating folder: .") + kPathSeparator + "MyOstrelle");
-    EXPECT_EQ(calls.front(), std::string("dispatch IWidget in .") + kPathSeparator + "MyOstrelle" +
-                                 kPathSeparator + "src");
+    EXPECT_EQ(ui.log.front(), "Creating folder: ./MyOstrelle");
+    EXPECT_EQ(calls.front(), "dispatch IWidget in ./MyOstrelle/src");
 }
 
 TEST_F(ClassRunTest, RaisedErrorEndsTheRequestAndEnablesGenerate) {
