@@ -1,35 +1,43 @@
-// The Windows build's machine: its files; its registry and settings key once the build has a registry seam.
+// The Windows build's machine: its files, its registry, and the settings key in that registry.
 #include "app/cli/platform_services.h"
 
 #include <io.h>
 
 #include <cstdio>
 
+#include "engine/registry_settings_store.h"
 #include "engine/windows/windows_file_system.h"
+#include "typelib/windows/registry_win.h"
 
 namespace tessivar {
 namespace {
 
-// Until the build reads HKEY_LOCAL_MACHINE, nothing is stored: a store that never exists.
-class NoSettingsStore : public SettingsStore {
+// The settings key of the machine's registry, with the registry it lives in.
+class MachineSettingsStore : public SettingsStore {
 public:
-    bool exists() override { return false; }
-    std::optional<std::string> read(const std::string&, std::size_t) override { return std::nullopt; }
-    bool create() override { return false; }
-    bool write(const std::string&, const std::string&) override { return false; }
+    bool exists() override { return store_.exists(); }
+    std::optional<std::string> read(const std::string& name, std::size_t maxBytes) override {
+        return store_.read(name, maxBytes);
+    }
+    bool create() override { return store_.create(); }
+    bool write(const std::string& name, const std::string& value) override { return store_.write(name, value); }
+
+private:
+    WindowsRegistry registry_;
+    RegistrySettingsStore store_{registry_};
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> makeDisk() { return std::make_unique<WindowsFileSystem>(); }
 
-std::unique_ptr<SettingsStore> makeSettingsStore() { return std::make_unique<NoSettingsStore>(); }
+std::unique_ptr<SettingsStore> makeSettingsStore() { return std::make_unique<MachineSettingsStore>(); }
 
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
     if (options.regFile || options.winePrefix)
         return "--wine-prefix and --registry belong to the portable build; this build reads the machine's registry.";
-    if (!fileMode) return "This build cannot read the registered classes yet: give --typelib FILE.";
-    out = std::make_unique<EmptyRegistry>();
+    (void)fileMode;
+    out = std::make_unique<WindowsRegistry>();
     return std::nullopt;
 }
 
