@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers, then
-# the long javac runs over real type libraries in the optimised build.
+# Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers, the
+# Windows build under Wine, the fuzz targets briefly, and the long javac runs in the optimised build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,8 +11,8 @@ ctest --preset dev -j2
 # the reader against the platform's own type library loading, library by library.
 bash scripts/test-windows.sh
 bash scripts/compare-with-platform.sh
+# A short run of each fuzz target (longer runs: fuzz/run.sh SECONDS).
+bash fuzz/run.sh 20
 cmake --preset release
 cmake --build --preset release
 ctest --preset release -j2 -L javac
-# A short run of each fuzz target (longer runs: fuzz/run.sh SECONDS).
-bash fuzz/run.sh 20
