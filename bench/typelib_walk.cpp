@@ -1,8 +1,10 @@
 // Times loading a type library and walking every type, function, variable, name, doc string and
 // user-defined reference through the type library seam of this build.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "typelib/platform_loader.h"
 
@@ -79,36 +81,53 @@ void walk(const TypeLib& lib, Counts& n) {
 }  // namespace
 }  // namespace tessivar
 
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace tessivar;
+    using Clock = std::chrono::steady_clock;
     if (argc < 2) {
         std::fprintf(stderr, "usage: typelib_walk FILE [repetitions] [shared]\n");
         return 2;
     }
-    const int repetitions = argc > 2 ? std::stoi(argv[2]) : 1;
-    // "shared" keeps one loader for all runs, so later runs reuse the loaded library as the platform does.
+    const int repetitions = std::max(1, argc > 2 ? std::stoi(argv[2]) : 1);
+    // "shared" keeps one loader for all runs, so later runs reuse the loaded library as the platform does
+    // while a library stays referenced; otherwise every run loads the file anew.
     const bool shared = argc > 3 && std::string(argv[3]) == "shared";
     std::unique_ptr<TypeLibLoader> sharedLoader;
-    double best = 0, first = 0;
+    std::vector<double> loads, walks, totals;
     Counts n;
     for (int r = 0; r < repetitions; ++r) {
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         if (!shared || !sharedLoader) sharedLoader = makePlatformTypeLibLoader(nullptr);
-        TypeLibLoader* loader = sharedLoader.get();
         std::shared_ptr<const TypeLib> lib;
-        if (loader->load(argv[1], lib) != kOk || !lib) {
+        if (sharedLoader->load(argv[1], lib) != kOk || !lib) {
             std::fprintf(stderr, "cannot load %s\n", argv[1]);
             return 1;
         }
+        const auto loaded = Clock::now();
         n = Counts{};
         walk(*lib, n);
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (r == 0) first = ms;
-        if (r == 0 || ms < best) best = ms;
+        lib.reset();
+        if (!shared) sharedLoader.reset();
+        const auto end = Clock::now();
+        loads.push_back(std::chrono::duration<double, std::milli>(loaded - start).count());
+        walks.push_back(std::chrono::duration<double, std::milli>(end - loaded).count());
+        totals.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
     std::printf("types %lu funcs %lu vars %lu names %lu docs %lu refs %lu failures %lu\n", n.types, n.funcs, n.vars,
                 n.names, n.docs, n.refs, n.failures);
-    // The platform keeps a loaded library for the process, so only the first run includes its load.
-    std::printf("first run %.1f ms, best of %d: %.1f ms\n", first, repetitions, best);
+    // One line a script can read: milliseconds of the first run, then medians over all runs.
+    std::printf("first %.2f load %.2f walk %.2f median %.2f load %.2f walk %.2f best %.2f runs %d\n", totals[0],
+                loads[0], walks[0], median(totals), median(loads), median(walks),
+                *std::min_element(totals.begin(), totals.end()), repetitions);
     return 0;
 }

@@ -112,22 +112,34 @@ private:
 
 const TypeRecord& TypeRef::record() const { return lib->image().types[index]; }
 
-// The types met while walking up a base chain; a type met twice ends the walk as "not found".
-class BaseChain {
-public:
-    bool enter(const TypeRef& ref) {
-        if (depth_ > kMaxBaseDepth) return false;
-        for (unsigned i = 0; i < depth_; ++i)
-            if (seen_[i].first == ref.lib.get() && seen_[i].second == ref.index) return false;
-        seen_[depth_++] = {ref.lib.get(), ref.index};
-        return true;
-    }
-    unsigned depth() const { return depth_ - 1; }
-
-private:
-    std::array<std::pair<const ReaderTypeLib*, std::uint32_t>, kMaxBaseDepth + 1> seen_{};
-    unsigned depth_ = 0;
+// A type and the bases above it, as far as they resolve. A base met twice, or more levels than a
+// dispatch view can encode, ends the list as if there were no further base.
+struct BaseLevels {
+    std::vector<TypeRef> levels;  // levels[0] is the type itself
+    HResult end = kOk;            // the failure resolving the base of the last level, if any
 };
+
+BaseLevels baseLevelsOf(const TypeRef& ref) {
+    BaseLevels out;
+    out.levels.push_back(ref);
+    for (;;) {
+        const TypeRef& top = out.levels.back();
+        const auto base = top.record().base();
+        if (!base) break;
+        TypeRef next;
+        if (const HResult hr = top.lib->resolve(*base, next); hr != kOk) {
+            out.end = hr;
+            break;
+        }
+        if (out.levels.size() > kMaxBaseDepth) break;
+        const bool seen = std::any_of(out.levels.begin(), out.levels.end(), [&](const TypeRef& level) {
+            return level.lib == next.lib && level.index == next.index;
+        });
+        if (seen) break;
+        out.levels.push_back(std::move(next));
+    }
+    return out;
+}
 
 class ReaderTypeInfo : public TypeInfo {
 public:
@@ -153,21 +165,29 @@ private:
     std::uint16_t dispatchFuncCount() const;
 
     struct Located {
-        TypeRef level;
+        const TypeRef* level = nullptr;
         std::uint32_t func = 0;
         unsigned depth = 0;
     };
-    static HResult locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count, Located& found);
+    // Where function `index` of the dispatch view is declared.
+    HResult locateDispatchFunc(unsigned index, Located& found) const;
     // The first member with `memid` in the type, then in its bases.
     struct Member {
-        TypeRef level;
+        const TypeRef* level = nullptr;
         const FuncRecord* func = nullptr;
         const VarRecord* var = nullptr;
     };
-    static HResult findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found);
+    HResult findMember(MemberId memid, Member& found) const;
+    // Every member lookup walks the bases, so they are resolved once per view.
+    const BaseLevels& bases() const {
+        std::call_once(basesOnce_, [this] { bases_ = baseLevelsOf(ref_); });
+        return bases_;
+    }
 
     TypeRef ref_;
     bool interfaceView_;
+    mutable std::once_flag basesOnce_;
+    mutable BaseLevels bases_;
 };
 
 std::shared_ptr<const TypeInfo> makeView(const TypeRef& ref, bool interfaceView) {
@@ -305,37 +325,38 @@ HResult ReaderTypeInfo::typeAttr(TypeAttr& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::locateDispatchFunc(const TypeRef& level, unsigned index, BaseChain& chain, unsigned& count,
-                                           Located& found) {
-    if (!chain.enter(level)) return kElementNotFound;
-    const unsigned depth = chain.depth();
-    const TypeRecord& r = level.record();
-    unsigned inherited = 0;
-    if (const auto base = r.base()) {
-        TypeRef baseRef;
-        if (const HResult hr = level.lib->resolve(*base, baseRef); hr != kOk) return hr;
-        // A base that fails deeper down counts as having no functions (the platform's rule).
-        if (locateDispatchFunc(baseRef, index, chain, inherited, found) == kOk) return kOk;
+HResult ReaderTypeInfo::locateDispatchFunc(unsigned index, Located& found) const {
+    const BaseLevels& b = bases();
+    // A base whose own base fails to resolve counts as having no functions; the type itself fails.
+    std::size_t contributing = b.levels.size();
+    if (b.end != kOk) {
+        if (contributing == 1) return b.end;
+        --contributing;
     }
-    count = inherited + static_cast<unsigned>(r.funcs.size());
-    if (index < inherited || index - inherited >= r.funcs.size()) return kElementNotFound;
-    found = {level, index - inherited, depth};
-    return kOk;
+    // The functions of the topmost base come first.
+    unsigned first = 0;
+    for (std::size_t level = contributing; level-- > 0;) {
+        const auto own = static_cast<unsigned>(b.levels[level].record().funcs.size());
+        if (index >= first && index - first < own) {
+            found = {&b.levels[level], index - first, static_cast<unsigned>(level)};
+            return kOk;
+        }
+        first += own;
+    }
+    return kElementNotFound;
 }
 
 HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     out = FuncDesc{};
-    Located at{ref_, index, 0};
+    Located at{&ref_, index, 0};
     if (dispatchView()) {
-        unsigned count = 0;
-        BaseChain chain;
-        if (const HResult hr = locateDispatchFunc(ref_, index, chain, count, at); hr != kOk) return hr;
+        if (const HResult hr = locateDispatchFunc(index, at); hr != kOk) return hr;
     } else if (index >= record().funcs.size()) {
         return kElementNotFound;
     }
-    const FuncRecord& f = at.level.record().funcs[at.func];
+    const FuncRecord& f = at.level->record().funcs[at.func];
     if (f.badDefault) return kBadVarType;
-    const unsigned libPointer = at.level.lib->image().pointerSize;
+    const unsigned libPointer = at.level->lib->image().pointerSize;
 
     out.memid = f.memid;
     out.funckind = f.funckind;
@@ -386,27 +407,25 @@ HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
     return kOk;
 }
 
-HResult ReaderTypeInfo::findMember(const TypeRef& level, MemberId memid, BaseChain& chain, Member& found) {
-    if (!chain.enter(level)) return kElementNotFound;
-    const TypeRecord& r = level.record();
-    const auto it = std::lower_bound(r.firstByMemid.begin(), r.firstByMemid.end(), memid,
-                                     [](const auto& entry, MemberId id) { return entry.first < id; });
-    if (it != r.firstByMemid.end() && it->first == memid) {
-        const std::uint32_t at = it->second;
-        found = at < r.funcs.size() ? Member{level, &r.funcs[at], nullptr} : Member{level, nullptr, &r.vars[at - r.funcs.size()]};
-        return kOk;
+HResult ReaderTypeInfo::findMember(MemberId memid, Member& found) const {
+    for (const TypeRef& level : bases().levels) {
+        const TypeRecord& r = level.record();
+        const auto it = std::lower_bound(r.firstByMemid.begin(), r.firstByMemid.end(), memid,
+                                         [](const auto& entry, MemberId id) { return entry.first < id; });
+        if (it != r.firstByMemid.end() && it->first == memid) {
+            const std::uint32_t at = it->second;
+            found = at < r.funcs.size() ? Member{&level, &r.funcs[at], nullptr}
+                                        : Member{&level, nullptr, &r.vars[at - r.funcs.size()]};
+            return kOk;
+        }
     }
-    const auto base = r.base();
-    TypeRef baseRef;
-    if (!base || level.lib->resolve(*base, baseRef) != kOk) return kElementNotFound;
-    return findMember(baseRef, memid, chain, found);
+    return kElementNotFound;
 }
 
 HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std::string>& out) const {
     out.clear();
     Member m;
-    BaseChain chain;
-    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
+    if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
     if (m.var) {
         if (m.var->name && maxNames > 0) out.push_back(*m.var->name);
         return kOk;
@@ -434,13 +453,12 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
         return kOk;
     }
     Member m;
-    BaseChain chain;
-    if (const HResult hr = findMember(ref_, memid, chain, m); hr != kOk) return hr;
+    if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
     const auto optional = [](Text text) { return text ? std::optional<std::string>(*text) : std::nullopt; };
     out.name = optional(m.func ? m.func->name : m.var->name);
     out.docString = optional(m.func ? m.func->docString : m.var->docString);
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
-    out.helpFile = m.level.lib->image().helpFile;
+    out.helpFile = m.level->lib->image().helpFile;
     return kOk;
 }
 
@@ -486,8 +504,11 @@ HResult ReaderTypeInfo::refTypeInfo(HRefType handle, std::shared_ptr<const TypeI
         return kOk;
     }
     // Hreftypes of inherited functions carry how many bases up they were declared.
-    TypeRef context = ref_;
-    for (unsigned level = (handle & kLevelMask) >> kLevelShift; level > 0; --level) {
+    const unsigned up = (handle & kLevelMask) >> kLevelShift;
+    const BaseLevels& known = bases();
+    const std::size_t cached = std::min<std::size_t>(up, known.levels.size() - 1);
+    TypeRef context = known.levels[cached];
+    for (unsigned level = up - static_cast<unsigned>(cached); level > 0; --level) {
         const auto base = context.record().base();
         if (!base) return kElementNotFound;
         if (const HResult hr = context.lib->resolve(*base, context); hr != kOk) return hr;
