@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,7 +26,7 @@ struct ParamRecord {
     TypeDesc type;
     Text name = nullptr;
     std::uint16_t flags = 0;
-    std::optional<Variant> defaultValue;
+    std::int32_t defaultValue = -1;  // index into MsftImage::defaultValues, or -1
 };
 
 struct FuncRecord {
@@ -40,7 +41,9 @@ struct FuncRecord {
     std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
     std::int16_t cParamsOpt = 0;
     TypeDesc result;
-    std::vector<ParamRecord> params;
+    // The parameters, in MsftImage::paramTable (one table per image keeps loading to a few allocations).
+    std::uint32_t firstParam = 0;
+    std::uint16_t paramCount = 0;
     bool badDefault = false;  // a default value of a vt VariantCopy refuses
 };
 
@@ -111,6 +114,10 @@ struct MsftImage {
     MsftImage& operator=(MsftImage&&) = default;
     MsftImage(const MsftImage&) = delete;  // records point into `texts`
 
+    std::span<const ParamRecord> params(const FuncRecord& f) const {
+        return std::span<const ParamRecord>(paramTable).subspan(f.firstParam, f.paramCount);
+    }
+
     // Decoded names and strings by table and offset; node-based so that records can point into it.
     std::unordered_map<std::int64_t, std::string> texts;
     LibAttr attr;
@@ -121,6 +128,8 @@ struct MsftImage {
     std::int32_t dispatchHref = -1;
     std::uint16_t pointerSize = 8;
     std::vector<TypeRecord> types;
+    std::vector<ParamRecord> paramTable;  // of all functions, in order
+    std::vector<Variant> defaultValues;   // of the parameters that have one
     std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
     std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
 };

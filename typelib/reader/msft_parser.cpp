@@ -44,6 +44,8 @@ public:
 
     void parse(MsftImage& out) {
         texts_ = &out.texts;
+        params_ = &out.paramTable;
+        defaultValues_ = &out.defaultValues;
         std::uint32_t varflags = need32(0x14, "header");
         const std::int32_t typeCount = needI32(0x20, "header");
         if (typeCount < 0 || static_cast<std::uint64_t>(typeCount) > in_.size() / kTypeInfoSize)
@@ -372,16 +374,19 @@ private:
 
         const std::uint64_t params = rec + size - paramBytes;
         const std::uint64_t defaults = params - defaultBytes;
-        f.params.resize(static_cast<std::size_t>(argCount));
+        f.firstParam = static_cast<std::uint32_t>(params_->size());
+        f.paramCount = static_cast<std::uint16_t>(argCount);
+        params_->resize(params_->size() + f.paramCount);
         for (std::int16_t j = 0; j < argCount; ++j) {
-            ParamRecord& p = f.params[static_cast<std::size_t>(j)];
+            ParamRecord& p = (*params_)[f.firstParam + static_cast<std::uint32_t>(j)];
             const std::uint64_t at = params + 12ull * j;
             p.type = typeDesc(need32(at, "parameter record"), 0);
             p.name = internedName(needI32(at + 4, "parameter record"));
             p.flags = static_cast<std::uint16_t>(need32(at + 8, "parameter record"));
             if (hasDefaults && (p.flags & PARAMFLAG_FHASDEFAULT)) {
                 bool copyable = true;
-                p.defaultValue = value(need32(defaults + 4ull * j, "default value"), copyable);
+                p.defaultValue = static_cast<std::int32_t>(defaultValues_->size());
+                defaultValues_->push_back(value(need32(defaults + 4ull * j, "default value"), copyable));
                 if (!copyable) f.badDefault = true;
             }
         }
@@ -434,6 +439,8 @@ private:
 
     ByteReader in_;
     std::unordered_map<std::int64_t, std::string>* texts_ = nullptr;
+    std::vector<ParamRecord>* params_ = nullptr;
+    std::vector<Variant>* defaultValues_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;
     std::vector<bool> typeDescBusy_;
@@ -471,8 +478,10 @@ std::string ansiToUtf8(std::string_view text) {
     static constexpr std::array<char16_t, 32> kHigh = {
         0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
         0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(text);
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + text.size() / 2);
     for (const char c : text) {
         const auto b = static_cast<unsigned char>(c);
         const char16_t u = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;

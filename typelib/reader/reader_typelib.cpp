@@ -59,10 +59,10 @@ TypeDesc withLevel(const TypeDesc& td, unsigned level) {
 }
 
 // Parameters a dispatch view hides: a trailing [retval], then a trailing [lcid].
-std::size_t dispatchParamCount(const FuncRecord& f) {
-    std::size_t n = f.params.size();
-    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
-    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FLCID)) --n;
+std::size_t dispatchParamCount(std::span<const ParamRecord> params) {
+    std::size_t n = params.size();
+    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
+    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FLCID)) --n;
     return n;
 }
 
@@ -368,10 +368,12 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
                    ? 0
                    : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
     out.elemdescFunc.tdesc = withLevel(f.result, at.depth);
-    std::size_t paramCount = f.params.size();
+    const MsftImage& image = at.level->lib->image();
+    const std::span<const ParamRecord> params = image.params(f);
+    std::size_t paramCount = params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
-        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
-            const TypeDesc& retval = f.params[paramCount - 1].type;
+        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
+            const TypeDesc& retval = params[paramCount - 1].type;
             if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
             out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
             --paramCount;
@@ -379,15 +381,15 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
             out.elemdescFunc.tdesc = TypeDesc{};
             out.elemdescFunc.tdesc.vt = VT_VOID;
         }
-        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
+        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
         out.funckind = FUNC_DISPATCH;
     }
     out.params.resize(paramCount);
     for (std::size_t j = 0; j < paramCount; ++j) {
-        const ParamRecord& p = f.params[j];
+        const ParamRecord& p = params[j];
         out.params[j].tdesc = withLevel(p.type, at.depth);
         out.params[j].paramDesc.flags = p.flags;
-        out.params[j].paramDesc.defaultValue = p.defaultValue;
+        if (p.defaultValue >= 0) out.params[j].paramDesc.defaultValue = image.defaultValues[static_cast<std::size_t>(p.defaultValue)];
     }
     return kOk;
 }
@@ -433,11 +435,11 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
     const FuncRecord& f = *m.func;
     if (!f.name || maxNames == 0) return kOk;
     out.push_back(*f.name);
-    const std::size_t count =
-        dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : f.params.size();
+    const std::span<const ParamRecord> params = m.level->lib->image().params(f);
+    const std::size_t count = dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(params) : params.size();
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
-        if (!f.params[j].name) break;
-        out.push_back(*f.params[j].name);
+        if (!params[j].name) break;
+        out.push_back(*params[j].name);
     }
     return kOk;
 }
@@ -524,14 +526,16 @@ HResult ReaderTypeInfo::refTypeInfo(HRefType handle, std::shared_ptr<const TypeI
 
 namespace {
 
-HResult readWholeFile(const std::string& path, std::vector<std::byte>& out) {
+// The file's bytes, left uninitialised until read: filling them first would touch every page twice.
+HResult readWholeFile(const std::string& path, std::unique_ptr<std::byte[]>& out, std::size_t& size) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return kCantLoadLibrary;
-    const std::streamoff size = file.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxImageSize * 4) return kCantLoadLibrary;
-    out.resize(static_cast<std::size_t>(size));
+    const std::streamoff end = file.tellg();
+    if (end < 0 || static_cast<std::uint64_t>(end) > kMaxImageSize * 4) return kCantLoadLibrary;
+    size = static_cast<std::size_t>(end);
+    out = std::make_unique_for_overwrite<std::byte[]>(size);
     file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(out.data()), size)) return kCantLoadLibrary;
+    if (!file.read(reinterpret_cast<char*>(out.get()), end)) return kCantLoadLibrary;
     return kOk;
 }
 
@@ -568,13 +572,14 @@ HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderT
         out = it->second;
         return kOk;
     }
-    std::vector<std::byte> bytes;
-    if (readWholeFile(file, bytes) != kOk) {
+    std::unique_ptr<std::byte[]> bytes;
+    std::size_t size = 0;
+    if (readWholeFile(file, bytes, size) != kOk) {
         status = ReadStatus::fail(kCantLoadLibrary, "the file cannot be read");
         return status.code;
     }
     MsftImage image;
-    status = imageOf(Bytes(bytes.data(), bytes.size()), where.resourceId, image);
+    status = imageOf(Bytes(bytes.get(), size), where.resourceId, image);
     if (!status.ok()) return status.code;
     out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
     byPath_.emplace(key, out);
