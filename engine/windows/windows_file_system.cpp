@@ -12,6 +12,13 @@
 namespace tessivar {
 namespace {
 
+// A folder or a read-only file at the path (in the ANSI code page): neither is replaced.
+bool isNotReplaceable(const std::string& ansiPath) {
+    const DWORD attributes = GetFileAttributesA(ansiPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0;
+}
+
 // Buffers the converted bytes: one WriteFile per generated line would cost a system call each. The
 // bytes go to a file beside the target, which MoveFileEx puts in the target's place at close; on any
 // failure, and when destroyed without close, that file is deleted and the target keeps its bytes.
@@ -39,6 +46,8 @@ public:
         if (!flush()) ok_ = false;
         if (!CloseHandle(file_)) ok_ = false;
         file_ = INVALID_HANDLE_VALUE;
+        // Windows refuses to move over a read-only file; Wine does not, so it is asked first.
+        if (ok_ && isNotReplaceable(target_)) ok_ = false;
         if (ok_ && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) ok_ = false;
         if (!ok_) DeleteFileA(temporary_.c_str());
         return ok_;
@@ -91,10 +100,7 @@ bool WindowsFileSystem::makeFolder(const std::string& path) {
 std::unique_ptr<OutputFile> WindowsFileSystem::openForWriting(const std::string& path) {
     const std::string target = toAnsiCodePage(path);
     // A folder, or a read-only file, at the path is not replaced (CREATE_ALWAYS refused both too).
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-        return nullptr;
+    if (isNotReplaceable(target)) return nullptr;
     // Split before the conversion: a double-byte character of the code page may end in a '\\' byte.
     const std::size_t separator = path.find_last_of("\\/:");
     const std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);

@@ -76,7 +76,7 @@ TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLogged) {
     // Line ends and terminal escapes of a name are shown, not sent to the log.
     ui.log.clear();
     javaFileLocation(generator, "/out/src", "", std::string("a\r\n\x1B[2J\x7F\0b", 10));
-    EXPECT_THAT(ui.log, ElementsAre("Name changed for the file system: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a___[2J__b"));
+    EXPECT_THAT(ui.log, ElementsAre(slashed("Name changed for the file system: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a___[2J__b")));
 }
 
 TEST_F(LocationTest, WrittenKeySeparatesFoldersAndJoinsSameFiles) {
