@@ -1,18 +1,24 @@
 // SourceFile, the folder helpers and the header block.
 #include "engine/source_file.h"
 
+#include <exception>
 #include <vector>
 
 namespace tessivar {
 
 SourceFile::SourceFile(FileSystem& files, OutputFailureSink* failures) : files_(files), failures_(failures) {}
 
-SourceFile::~SourceFile() { close(); }
+SourceFile::~SourceFile() {
+    // Left by an exception, the file is unfinished: it is dropped, and a file it would replace stays.
+    if (file_ && std::uncaught_exceptions() > exceptionsAtOpen_) file_.reset();
+    close();
+}
 
 bool SourceFile::open(const std::string& path) {
     close();
     path_ = path;
     failed_ = false;
+    exceptionsAtOpen_ = std::uncaught_exceptions();
     file_ = files_.openForWriting(path);
     if (!file_) {
         if (failures_) failures_->outputFailed(path, "cannot be created");

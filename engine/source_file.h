@@ -20,7 +20,8 @@ public:
     virtual void outputFailed(const std::string& path, const std::string& what) = 0;
 };
 
-// One output file. Without an open file it accepts writes and ignores them.
+// One output file. Without an open file it accepts writes and ignores them. Its bytes take the place of
+// the file at its path when it is closed; destroyed by an exception before that, it is dropped.
 class SourceFile {
 public:
     explicit SourceFile(FileSystem& files, OutputFailureSink* failures = nullptr);
@@ -28,7 +29,7 @@ public:
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
 
-    // Creates the file, or empties an existing one.
+    // Starts the file, which replaces an existing one at close.
     bool open(const std::string& path);
     void writeLine(std::string_view text);  // text + CR LF
     void write(std::string_view text);
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<OutputFile> file_;
     std::string path_;
     bool failed_ = false;
+    int exceptionsAtOpen_ = 0;
 };
 
 bool isFolder(FileSystem& files, const std::string& path);

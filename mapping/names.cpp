@@ -2,6 +2,7 @@
 #include "mapping/names.h"
 
 #include "engine/file_system.h"
+#include "mapping/path_names.h"
 
 namespace tessivar {
 
@@ -40,10 +41,13 @@ std::string packageToFolder(std::string_view text) {
 }
 
 std::string javaPackage(std::string_view package, std::string_view libName) {
+    // The library's part is its folder's name, so the package line matches the folder and a library
+    // name cannot break the line.
+    const std::string lib = safePathPart(libName);
     std::string pkg = pathToPackage(package);
-    if (pkg.empty()) return std::string(libName);
-    if (libName.empty()) return pkg;
-    return pkg + "." + std::string(libName);
+    if (pkg.empty()) return lib;
+    if (lib.empty()) return pkg;
+    return pkg + "." + lib;
 }
 
 }  // namespace tessivar

@@ -31,7 +31,8 @@ std::string pathToPackage(std::string_view text);
 // Unchanged when it begins with '.', otherwise every '.' and '/' becomes the path separator.
 std::string packageToFolder(std::string_view text);
 
-// The Java package of a generated file: package + "." + library, or whichever is not empty.
+// The Java package of a generated file: package + "." + library, or whichever is not empty; the library
+// part is the library's folder name (safePathPart).
 std::string javaPackage(std::string_view package, std::string_view libName);
 
 }  // namespace tessivar

@@ -45,8 +45,24 @@ std::string safePathPart(std::string_view name) {
 
 std::string safePathPart(WrapperGenerator& generator, std::string_view name) {
     std::string safe = safePathPart(name);
-    if (safe != name) generator.logLine("Name changed for the file system: " + std::string(name) + " -> " + safe);
+    if (safe != name) generator.logLine("Name changed for the file system: " + printableName(name) + " -> " + safe);
     return safe;
+}
+
+std::string printableName(std::string_view name) {
+    std::string out;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
 }
 
 std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName) {

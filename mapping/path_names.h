@@ -19,6 +19,10 @@ std::string safePathPart(std::string_view name);
 // safePathPart, logging the change when there is one.
 std::string safePathPart(WrapperGenerator& generator, std::string_view name);
 
+// The name as a log line can show it: control characters (line ends and terminal escapes among them)
+// become "\xNN".
+std::string printableName(std::string_view name);
+
 // Where a generated Java file goes: root [/ package folders] [/ library] / type.java.
 struct JavaFileLocation {
     std::string folder;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the compiled reader fixtures in tests/fixtures/tlb from tests/fixtures/idl with widl,
-# then derives the variants widl cannot write: re-encoded constants, an unresolvable import, and
-# resource-only PE32 and PE32+ modules. The results are committed; rerun after editing the IDL.
+# then derives the variants widl cannot write: re-encoded constants, an unresolvable import, names that
+# try to leave the output folder, and resource-only PE32 and PE32+ modules. The results are committed; rerun after editing the IDL.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 idl=$root/tests/fixtures/idl
@@ -38,6 +38,30 @@ stdole = struct.pack("<IHH8B", 0x00020430, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46)
 unres = patch(base, stdole, struct.pack("<IHH8B", 0x7E57AB1E, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46))
 unres = patch(unres, b"stdole2.tlb", b"missing.tlb")
 open(f"{out}/unres64.tlb", "wb").write(unres)
+
+# Library and type names holding "..", separators, drives, device names and control characters. Each
+# replaces a name of the same length in the name table, so nothing else moves; the name hashes no longer
+# match, which only matters to lookups by name.
+def name_table(data):
+    count, varflags = struct.unpack_from("<i", data, 0x20)[0], struct.unpack_from("<i", data, 0x14)[0]
+    directory = 0x54 + 4 * count + (4 if varflags & 0x100 else 0)
+    offset, length = struct.unpack_from("<ii", data, directory + 7 * 16)
+    entries, at = {}, offset
+    while at < offset + length:
+        size = data[at + 8]
+        entries[bytes(data[at + 12:at + 12 + size])] = at + 12
+        at += max(8, (12 + size + 3) & ~3)
+    return entries
+
+hostile = bytearray(base)
+names = name_table(hostile)
+for old, new in [(b"TessivarFeatures", b"../..\\x:\x01\n/../.."), (b"Colour", b"\\..\\.."),
+                 (b"IWidget", b"..\\..\\x"), (b"IWidget2", b"../\t../\x7f"),
+                 (b"DWidgetEvents", b"..\x00../..:\x1b/x."), (b"DWidgetView", b"C:\\..\\..\\.."),
+                 (b"Gadget", b"/../.."), (b"widget", b"..\x00\x00\x00\x00")]:
+    assert len(old) == len(new), (old, new)
+    hostile[names[old]:names[old] + len(old)] = new
+open(f"{out}/hostile64.tlb", "wb").write(hostile)
 
 def resource_module(images, pe32plus):
     """A PE file with one .rsrc section holding TYPELIB resources 1..n (language 0)."""

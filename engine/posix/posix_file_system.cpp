@@ -7,18 +7,59 @@
 
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace tessivar {
 namespace {
 
+// The folder part of a native path with its trailing '/', or "" for a name in the current folder.
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// A fresh replacement name in `folder`.
+std::string replacementPath(const std::string& folder) {
+    return folder + replacementFileName(static_cast<unsigned long>(::getpid()));
+}
+
+// Gives the nameless file of `fd` a fresh name in `folder`: that name, or "" when it cannot be linked.
+std::string linkNameless(int fd, const std::string& folder) {
+    const std::string fdPath = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = replacementPath(folder);
+        int result = ::linkat(AT_FDCWD, fdPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (result != 0 && errno == ENOENT)  // no /proc: the direct way, which needs privileges
+            result = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        if (result == 0) return name;
+        if (errno != EEXIST) break;
+    }
+    return {};
+}
+
+// Writes a new file beside the target and puts it in the target's place at close. Where the file system
+// can, the new file has no name until then (O_TMPFILE), so a killed process leaves nothing behind; else
+// it is made under a replacement name and removed again on failure. A device or pipe at the target
+// cannot be replaced and is written directly.
 class PosixOutputFile : public OutputFile {
 public:
-    explicit PosixOutputFile(int fd) : fd_(fd) {}
-    ~PosixOutputFile() override { close(); }
+    enum class Kind { Nameless, Named, Direct };
+
+    PosixOutputFile(int fd, Kind kind, std::string target, std::string folder, std::string temporary)
+        : fd_(fd), kind_(kind), target_(std::move(target)), folder_(std::move(folder)),
+          temporary_(std::move(temporary)) {}
+    ~PosixOutputFile() override {
+        if (fd_ < 0) return;
+        ::close(fd_);
+        if (kind_ == Kind::Named) ::unlink(temporary_.c_str());
+    }
+    PosixOutputFile(const PosixOutputFile&) = delete;
+    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
 
     bool write(std::string_view bytes) override {
-        if (fd_ < 0) return false;
+        if (fd_ < 0 || !ok_) return false;
         buffer_.append(bytes);
         return buffer_.size() < kFlushAt || flush();
     }
@@ -26,8 +67,15 @@ public:
     bool close() override {
         if (fd_ < 0) return ok_;
         ok_ = flush() && ok_;
+        if (ok_ && kind_ == Kind::Nameless) {
+            temporary_ = linkNameless(fd_, folder_);
+            ok_ = !temporary_.empty();
+        }
         if (::close(fd_) != 0) ok_ = false;
         fd_ = -1;
+        if (temporary_.empty()) return ok_;  // written directly, or never named
+        if (ok_ && ::rename(temporary_.c_str(), target_.c_str()) != 0) ok_ = false;
+        if (!ok_) ::unlink(temporary_.c_str());
         return ok_;
     }
 
@@ -51,6 +99,8 @@ private:
     }
 
     int fd_;
+    Kind kind_;
+    std::string target_, folder_, temporary_;
     bool ok_ = true;
     std::string buffer_;
 };
@@ -77,9 +127,39 @@ bool PosixFileSystem::exists(const std::string& path) {
 bool PosixFileSystem::makeFolder(const std::string& path) { return ::mkdir(nativePath(path).c_str(), 0777) == 0; }
 
 std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& path) {
-    const int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    using Kind = PosixOutputFile::Kind;
+    const std::string target = nativePath(path);
+    struct stat existing {};
+    const bool exists = ::lstat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return nullptr;
+    if (exists && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
+        const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixOutputFile>(fd, Kind::Direct, target, std::string(), std::string());
+    }
+    // A file its owner made read-only stays as it is, as it did when files were emptied in place; a
+    // replaced file keeps its permissions, a new one gets 0666 less the umask. A symbolic link is
+    // replaced itself: what it points to, perhaps outside the destination, is left alone.
+    const bool keepMode = exists && S_ISREG(existing.st_mode);
+    if (keepMode && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return nullptr;
+    const std::string folder = folderOf(target);
+
+    int fd = -1;
+    Kind kind = Kind::Nameless;
+    std::string temporary;
+    if (namelessFiles_) fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // Older kernels and some file systems have no nameless files: a named one it is.
+    if (!namelessFiles_ || (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))) {
+        kind = Kind::Named;
+        for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+            temporary = replacementPath(folder);
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST) break;
+        }
+    }
     if (fd < 0) return nullptr;
-    return std::make_unique<PosixOutputFile>(fd);
+    if (keepMode) (void)::fchmod(fd, existing.st_mode & 0777);
+    return std::make_unique<PosixOutputFile>(fd, kind, target, folder, temporary);
 }
 
 std::string PosixFileSystem::currentDirectory() {

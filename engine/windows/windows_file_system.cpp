@@ -1,20 +1,36 @@
-// The files-and-folders seam over FindFirstFileA, CreateDirectoryA, CreateFileA and the current directory.
+// The files-and-folders seam over FindFirstFileA, CreateDirectoryA, CreateFileA, MoveFileExA and the current
+// directory.
 #include "engine/windows/windows_file_system.h"
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "typelib/windows/ansi_text.h"
 
 namespace tessivar {
 namespace {
 
-// Buffers the converted bytes: one WriteFile per generated line would cost a system call each.
+// A folder or a read-only file at the path (in the ANSI code page): neither is replaced.
+bool isNotReplaceable(const std::string& ansiPath) {
+    const DWORD attributes = GetFileAttributesA(ansiPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0;
+}
+
+// Buffers the converted bytes: one WriteFile per generated line would cost a system call each. The
+// bytes go to a file beside the target, which MoveFileEx puts in the target's place at close; on any
+// failure, and when destroyed without close, that file is deleted and the target keeps its bytes.
 class WindowsOutputFile : public OutputFile {
 public:
-    explicit WindowsOutputFile(HANDLE file) : file_(file) {}
-    ~WindowsOutputFile() override { close(); }
+    WindowsOutputFile(HANDLE file, std::string temporary, std::string target)
+        : file_(file), temporary_(std::move(temporary)), target_(std::move(target)) {}
+    ~WindowsOutputFile() override {
+        if (file_ == INVALID_HANDLE_VALUE) return;
+        CloseHandle(file_);
+        DeleteFileA(temporary_.c_str());
+    }
     WindowsOutputFile(const WindowsOutputFile&) = delete;
     WindowsOutputFile& operator=(const WindowsOutputFile&) = delete;
 
@@ -30,6 +46,10 @@ public:
         if (!flush()) ok_ = false;
         if (!CloseHandle(file_)) ok_ = false;
         file_ = INVALID_HANDLE_VALUE;
+        // Windows refuses to move over a read-only file; Wine does not, so it is asked first.
+        if (ok_ && isNotReplaceable(target_)) ok_ = false;
+        if (ok_ && !MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) ok_ = false;
+        if (!ok_) DeleteFileA(temporary_.c_str());
         return ok_;
     }
 
@@ -49,6 +69,7 @@ private:
     }
 
     HANDLE file_;
+    std::string temporary_, target_;  // in the ANSI code page
     bool ok_ = true;
     std::string buffer_;
 };
@@ -77,10 +98,20 @@ bool WindowsFileSystem::makeFolder(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> WindowsFileSystem::openForWriting(const std::string& path) {
-    const HANDLE h = CreateFileA(toAnsiCodePage(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<WindowsOutputFile>(h);
+    const std::string target = toAnsiCodePage(path);
+    // A folder, or a read-only file, at the path is not replaced (CREATE_ALWAYS refused both too).
+    if (isNotReplaceable(target)) return nullptr;
+    // Split before the conversion: a double-byte character of the code page may end in a '\\' byte.
+    const std::size_t separator = path.find_last_of("\\/:");
+    const std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string temporary = toAnsiCodePage(folder + replacementFileName(GetCurrentProcessId()));
+        const HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) return std::make_unique<WindowsOutputFile>(h, std::move(temporary), target);
+        if (GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    return nullptr;
 }
 
 std::string WindowsFileSystem::currentDirectory() {

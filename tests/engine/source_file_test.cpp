@@ -126,6 +126,7 @@ TEST(PosixFileSystem, FullDiskIsReportedAtClose) {
     file.writeLine("lost");
     EXPECT_FALSE(file.close());
     EXPECT_THAT(log.failures, ElementsAre("/dev/full cannot be written"));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));  // written, never replaced
 }
 
 #endif

@@ -73,6 +73,10 @@ TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLogged) {
     EXPECT_EQ(slashed(at.path), "/out/src/__/.._.._etc_passwd.java");
     EXPECT_THAT(ui.log, ElementsAre("Name changed for the file system: .. -> __",
                                     "Name changed for the file system: ../../etc/passwd -> .._.._etc_passwd"));
+    // Line ends and terminal escapes of a name are shown, not sent to the log.
+    ui.log.clear();
+    javaFileLocation(generator, "/out/src", "", std::string("a\r\n\x1B[2J\x7F\0b", 10));
+    EXPECT_THAT(ui.log, ElementsAre(slashed("Name changed for the file system: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a___[2J__b")));
 }
 
 TEST_F(LocationTest, WrittenKeySeparatesFoldersAndJoinsSameFiles) {

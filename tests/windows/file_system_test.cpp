@@ -1,11 +1,14 @@
 // The Windows file system seam on a real disk: folders, files, the current directory and the code page.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/source_file.h"
 #include "engine/windows/windows_file_system.h"
@@ -31,6 +34,20 @@ protected:
     static std::string bytesOf(const std::string& ansiPath) {
         std::ifstream in(ansiPath, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The names in the test folder, so a file left beside a target shows.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        WIN32_FIND_DATAA found;
+        const HANDLE h = FindFirstFileA((root + "\\*").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return out;
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") out.push_back(name);
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+        std::sort(out.begin(), out.end());
+        return out;
     }
 
     WindowsFileSystem fs;
@@ -66,6 +83,55 @@ TEST_F(WindowsDisk, BytesAreWrittenExactlyAndAnExistingFileIsEmptiedFirst) {
     file.write("raw\n");
     EXPECT_TRUE(file.close());
     EXPECT_EQ(bytesOf(path), "line\r\nraw\n");
+}
+
+TEST_F(WindowsDisk, TargetIsReplacedOnlyAtCloseAndNothingIsLeftBeside) {
+    const std::string path = root + "\\A.java";
+    std::ofstream(path, std::ios::binary) << "old";
+    auto file = fs.openForWriting(path);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->write(std::string(100000, 'n')));  // past the write buffer
+    EXPECT_EQ(bytesOf(path), "old");
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(bytesOf(path), std::string(100000, 'n'));
+
+    // Destroyed without a close: the old bytes stay, and a new file does not appear.
+    file = fs.openForWriting(path);
+    ASSERT_TRUE(file->write("half"));
+    auto fresh = fs.openForWriting(root + "\\New.java");
+    ASSERT_TRUE(fresh->write("half"));
+    file.reset();
+    fresh.reset();
+    EXPECT_EQ(bytesOf(path), std::string(100000, 'n'));
+    EXPECT_THAT(names(), ::testing::ElementsAre("A.java"));
+}
+
+TEST_F(WindowsDisk, FoldersAndReadOnlyFilesAreNotReplacedAndFailedReplacementsLeaveNothing) {
+    ASSERT_TRUE(fs.makeFolder(root + "\\Dir.java"));
+    EXPECT_EQ(fs.openForWriting(root + "\\Dir.java"), nullptr);
+    const std::string locked = root + "\\Locked.java";
+    std::ofstream(locked, std::ios::binary) << "kept";
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(fs.openForWriting(locked), nullptr);
+
+    // The target turns into a folder, or a read-only file, while the file is written: the move fails.
+    auto intoFolder = fs.openForWriting(root + "\\Late.java");
+    auto intoLocked = fs.openForWriting(root + "\\Late2.java");
+    ASSERT_NE(intoFolder, nullptr);
+    ASSERT_NE(intoLocked, nullptr);
+    intoFolder->write("late");
+    intoLocked->write("late");
+    ASSERT_TRUE(fs.makeFolder(root + "\\Late.java"));
+    std::ofstream(root + "\\Late2.java", std::ios::binary) << "kept";
+    SetFileAttributesA((root + "\\Late2.java").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(intoFolder->close());
+    EXPECT_FALSE(intoLocked->close());
+    EXPECT_TRUE(fs.isFolder(root + "\\Late.java"));
+    EXPECT_EQ(bytesOf(root + "\\Late2.java"), "kept");
+    EXPECT_EQ(bytesOf(locked), "kept");
+    EXPECT_THAT(names(), ::testing::ElementsAre("Dir.java", "Late.java", "Late2.java", "Locked.java"));
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((root + "\\Late2.java").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(WindowsDisk, PathsAndContentsAreConvertedToTheAnsiCodePage) {

@@ -1,0 +1,223 @@
+// Output files on a real disk: a file takes its target's place only when it is closed, so an unfinished
+// or failed file leaves the old one, and nothing is left beside it. Both ways of writing a new file run:
+// nameless until the close, and under a replacement name from the start.
+#ifndef _WIN32
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
+#include "engine/posix/posix_file_system.h"
+#include "engine/source_file.h"
+
+namespace tessivar::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+struct FailureLog : OutputFailureSink {
+    void outputFailed(const std::string& path, const std::string& what) override { failures.push_back(path + " " + what); }
+    std::vector<std::string> failures;
+};
+
+// Writes to regular files fail with EFBIG past `bytes` while it lives (SIGXFSZ ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, savedSignal_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t savedSignal_;
+};
+
+class PosixReplace : public ::testing::TestWithParam<bool> {
+protected:
+    PosixReplace() : files(GetParam()) {
+        static int made = 0;
+        root = fs::temp_directory_path() / ("tessivar-replace-" + std::to_string(::getpid()) + "-" + std::to_string(++made));
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    ~PosixReplace() override {
+        std::error_code ec;
+        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root, ec);
+    }
+
+    std::string at(const std::string& name) const { return (root / name).string(); }
+    void put(const std::string& name, const std::string& bytes, fs::perms perms = fs::perms(0644)) {
+        std::ofstream(at(name), std::ios::binary) << bytes;
+        fs::permissions(at(name), perms);
+    }
+    std::string bytesOf(const std::string& name) const {
+        std::ifstream in(at(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    unsigned modeOf(const std::string& name) const {
+        struct stat st {};
+        ::lstat(at(name).c_str(), &st);
+        return st.st_mode & 07777;
+    }
+    // Everything in the folder, so a file left beside a target shows.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(root)) out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    // The user the read-only checks run as when the tests run as root, whom permissions do not bind.
+    static constexpr uid_t kUnprivileged = 65534;
+
+    void ownForCheck(const std::string& name) const {
+        if (::geteuid() == 0) EXPECT_EQ(::chown(at(name).c_str(), kUnprivileged, kUnprivileged), 0);
+    }
+    // `check` run here, or for root in a child process as kUnprivileged: 0 when it held, 77 when root
+    // cannot become that user.
+    static int checkedWithoutPrivileges(const std::function<bool()>& check) {
+        if (::geteuid() != 0) return check() ? 0 : 1;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivileged) != 0 || ::setuid(kUnprivileged) != 0) ::_exit(77);
+            ::_exit(check() ? 0 : 1);
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child) return 77;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
+    }
+
+    PosixFileSystem files;
+    fs::path root;
+};
+
+INSTANTIATE_TEST_SUITE_P(NamelessOrNamed, PosixReplace, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Nameless" : "Named"; });
+
+TEST_P(PosixReplace, TargetIsReplacedAtCloseKeepingItsPermissions) {
+    put("A.java", "old", fs::perms(0640));
+    auto file = files.openForWriting(at("A.java"));
+    ASSERT_NE(file, nullptr);
+    const std::string big(150000, 'n');  // past the write buffer: some bytes are on disk already
+    ASSERT_TRUE(file->write(big));
+    EXPECT_EQ(bytesOf("A.java"), "old");
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(bytesOf("A.java"), big);
+    EXPECT_EQ(modeOf("A.java"), 0640u);
+
+    // A new file gets 0666 less the umask.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    file = files.openForWriting(at("B.java"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(fs::exists(at("B.java")));
+    EXPECT_TRUE(file->write("b") && file->close());
+    EXPECT_EQ(modeOf("B.java"), 0666u & ~mask);
+    EXPECT_THAT(names(), ElementsAre("A.java", "B.java"));
+}
+
+TEST_P(PosixReplace, SymbolicLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
+    put("outside.txt", "keep");
+    fs::create_directory(at("dest"));
+    fs::create_symlink(at("outside.txt"), at("dest/L.java"));
+    auto file = files.openForWriting(at("dest/L.java"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->write("new") && file->close());
+    EXPECT_FALSE(fs::is_symlink(at("dest/L.java")));
+    EXPECT_EQ(bytesOf("dest/L.java"), "new");
+    EXPECT_EQ(bytesOf("outside.txt"), "keep");
+}
+
+TEST_P(PosixReplace, UnfinishedOrFailedFileLeavesTheOldOneAndNothingBeside) {
+    put("A.java", "old");
+    // Destroyed without a close: dropped.
+    {
+        auto file = files.openForWriting(at("A.java"));
+        ASSERT_TRUE(file && file->write(std::string(150000, 'x')));
+        auto fresh = files.openForWriting(at("New.java"));
+        ASSERT_TRUE(fresh && fresh->write("x"));
+    }
+    EXPECT_EQ(bytesOf("A.java"), "old");
+    EXPECT_THAT(names(), ElementsAre("A.java"));
+
+    // A write that fails half way, as on a full disk: reported, and dropped.
+    FailureLog log;
+    {
+        SourceFile file(files, &log);
+        ASSERT_TRUE(file.open(at("A.java")));
+        FileSizeLimit limit(100000);
+        for (int i = 0; i < 200; ++i) file.writeLine(std::string(1000, 'y'));
+        EXPECT_FALSE(file.close());
+    }
+    EXPECT_THAT(log.failures, ElementsAre(at("A.java") + " cannot be written"));
+    EXPECT_EQ(bytesOf("A.java"), "old");
+
+    // A file whose writing an exception cut short is dropped too.
+    try {
+        SourceFile file(files, &log);
+        ASSERT_TRUE(file.open(at("A.java")));
+        file.writeLine("half");
+        throw std::runtime_error("cut short");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(bytesOf("A.java"), "old");
+    EXPECT_THAT(names(), ElementsAre("A.java"));
+}
+
+TEST_P(PosixReplace, WhatCannotBeCreatedOrReplacedIsRefusedAndCleanedUp) {
+    fs::create_directory(at("Dir.java"));
+    EXPECT_EQ(files.openForWriting(at("Dir.java")), nullptr);
+    EXPECT_EQ(files.openForWriting(at("missing/A.java")), nullptr);
+
+    // The target becomes a folder while the file is written: the replacement fails at the close.
+    auto file = files.openForWriting(at("Late.java"));
+    ASSERT_NE(file, nullptr);
+    file->write("late");
+    fs::create_directory(at("Late.java"));
+    EXPECT_FALSE(file->close());
+    EXPECT_TRUE(fs::is_directory(at("Late.java")));
+    EXPECT_THAT(names(), ElementsAre("Dir.java", "Late.java"));
+
+    // A read-only file or folder refuses, as it would a file emptied in place; a writable folder takes one.
+    put("ReadOnly.java", "kept", fs::perms(0444));
+    fs::create_directory(at("locked"));
+    fs::permissions(at("locked"), fs::perms(0555));
+    fs::create_directory(at("open"));
+    for (const char* name : {"ReadOnly.java", "locked", "open"}) ownForCheck(name);
+    const int status = checkedWithoutPrivileges([&] {
+        auto open = files.openForWriting(at("open/A.java"));
+        return files.openForWriting(at("ReadOnly.java")) == nullptr &&
+               files.openForWriting(at("locked/A.java")) == nullptr && open && open->write("a") && open->close();
+    });
+    if (status == 77) GTEST_SKIP() << "root cannot become another user here, and permissions do not bind root";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(bytesOf("ReadOnly.java"), "kept");
+    EXPECT_EQ(bytesOf("open/A.java"), "a");
+    EXPECT_TRUE(fs::is_empty(at("locked")));
+    EXPECT_THAT(names(), ElementsAre("Dir.java", "Late.java", "ReadOnly.java", "locked", "open"));
+}
+
+}  // namespace
+}  // namespace tessivar::test
+#endif
