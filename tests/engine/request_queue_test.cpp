@@ -32,15 +32,7 @@ struct TwoClassLib {
     unsigned widget = lib->addCoClass("Widget", guidOf(20));
     unsigned gadget = lib->addCoClass("Gadget", guidOf(21));
 
-    TypeEntry entry(unsigned index, std::int32_t kind) const {
-        TypeEntry e;
-        e.typeInfo = lib->info(index);
-        e.name = lib->type(index).name;
-        e.guidText = guidText(lib->type(index).attr.guid);
-        e.typeLibPath = "/lib/toy.tlb";
-        e.kind = kind;
-        return e;
-    }
+    TypeEntry entry(unsigned index, std::int32_t kind) const { return implementedEntry(lib, index, kind, "/lib/toy.tlb"); }
     std::vector<TypeEntry> interfacesOf(const std::string& name) const {
         if (name == "Widget")
             return {entry(iWidget, IMPLTYPEFLAG_FDEFAULT), entry(events, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)};
@@ -48,36 +40,25 @@ struct TwoClassLib {
     }
 };
 
-// The front end's own state, changed on its thread only; a request gets a snapshot of it.
+// The front end's own state, changed on its thread only; a request gets a copy of it.
 struct FrontEnd {
     std::shared_ptr<TwoClassLib> opened;
-    ClassCatalogue classes;
-    std::vector<std::string> shownNames;
-    int classIndex = -1;
-    std::vector<TypeEntry> interfaces;
-    GeneratorSettings settings;
+    RequestSnapshot state;
 
     // Replaces the catalogue by a freshly loaded library's classes, as opening a file does.
     void open() {
         opened = std::make_shared<TwoClassLib>();
-        classes = {ClassEntry{"{LIB}", guidText(guidOf(20)), "Widget", "/lib/toy.tlb", opened->lib},
-                   ClassEntry{"{LIB}", guidText(guidOf(21)), "Gadget", "/lib/toy.tlb", opened->lib}};
-        shownNames = {"Gadget", "Widget"};
+        state.classes = {ClassEntry{"{LIB}", guidText(guidOf(20)), "Widget", "/lib/toy.tlb", opened->lib},
+                         ClassEntry{"{LIB}", guidText(guidOf(21)), "Gadget", "/lib/toy.tlb", opened->lib}};
+        state.shownNames = {"Gadget", "Widget"};
         select("Widget");
     }
     void select(const std::string& name) {
-        classIndex = name == "Gadget" ? 0 : 1;
-        interfaces = opened->interfacesOf(name);
+        state.classIndex = name == "Gadget" ? 0 : 1;
+        state.interfaces = opened->interfacesOf(name);
     }
-    RequestSnapshot snapshot() const {
-        RequestSnapshot snap;
-        snap.classes = classes;
-        snap.shownNames = shownNames;
-        snap.classIndex = classIndex;
-        snap.interfaces = interfaces;
-        snap.settings = settings;
-        return snap;
-    }
+    void edit(GeneratorSettings settings) { state.settings = std::move(settings); }
+    RequestSnapshot snapshot() const { return state; }
 };
 
 // A gate one thread waits at until another opens it.
@@ -195,6 +176,16 @@ private:
     std::thread thread_;
 };
 
+// What a Widget run and a Gadget run write under a destination, with the package's folder.
+std::vector<std::string> widgetFiles(const std::string& packageFolder) {
+    const std::string sources = "src/" + packageFolder + "/ToyLib/";
+    return {"build.xml", sources + "IWidget.java", sources + "Widget.java", sources + "_WidgetEvents.java"};
+}
+std::vector<std::string> gadgetFiles(const std::string& packageFolder) {
+    const std::string sources = "src/" + packageFolder + "/ToyLib/";
+    return {"build.xml", sources + "Gadget.java", sources + "IGadget.java"};
+}
+
 // The files written under `folder`, as paths below it.
 std::vector<std::string> writtenUnder(const MemoryFileSystem& files, const std::string& folder) {
     std::vector<std::string> found;
@@ -206,7 +197,7 @@ std::vector<std::string> writtenUnder(const MemoryFileSystem& files, const std::
 TEST(RequestQueueThreads, TwoRequestsBackToBackRunInOrderEachOnItsOwnSnapshot) {
     FrontEnd front;
     front.open();
-    front.settings = GeneratorSettings{"WidgetJar", "com.one", "/out1", "/kovra"};
+    front.edit(GeneratorSettings{"WidgetJar", "com.one", "/out1", "/kovra"});
     Gate secondQueued;
     RequestWorker worker([&](int id) {
         if (id == 1) secondQueued.wait();
@@ -214,7 +205,7 @@ TEST(RequestQueueThreads, TwoRequestsBackToBackRunInOrderEachOnItsOwnSnapshot) {
 
     worker.request(1, front.snapshot());
     front.select("Gadget");
-    front.settings = GeneratorSettings{"GadgetJar", "org.two", "/out2", "/kovra"};
+    front.edit(GeneratorSettings{"GadgetJar", "org.two", "/out2", "/kovra"});
     worker.request(2, front.snapshot());
     secondQueued.open();
     while (worker.served() < 2) std::this_thread::yield();
@@ -223,11 +214,8 @@ TEST(RequestQueueThreads, TwoRequestsBackToBackRunInOrderEachOnItsOwnSnapshot) {
     EXPECT_THAT(worker.order, ElementsAre("1", "2"));
     // Generate is offered again once, after the last request, not in between.
     EXPECT_THAT(worker.generate, ElementsAre("1 off", "2 off", "2 on"));
-    EXPECT_THAT(writtenUnder(worker.files, "/out1"),
-                ElementsAre("build.xml", "src/com/one/ToyLib/IWidget.java", "src/com/one/ToyLib/Widget.java",
-                            "src/com/one/ToyLib/_WidgetEvents.java"));
-    EXPECT_THAT(writtenUnder(worker.files, "/out2"),
-                ElementsAre("build.xml", "src/org/two/ToyLib/Gadget.java", "src/org/two/ToyLib/IGadget.java"));
+    EXPECT_EQ(writtenUnder(worker.files, "/out1"), widgetFiles("com/one"));
+    EXPECT_EQ(writtenUnder(worker.files, "/out2"), gadgetFiles("org/two"));
     EXPECT_THAT(*worker.files.file("/out1/build.xml"), HasSubstr("WidgetJar"));
     EXPECT_THAT(*worker.files.file("/out2/build.xml"), HasSubstr("GadgetJar"));
     // Each log is its own request's; the settings stored last are the second request's.
@@ -240,7 +228,7 @@ TEST(RequestQueueThreads, TwoRequestsBackToBackRunInOrderEachOnItsOwnSnapshot) {
 TEST(RequestQueueThreads, FrontEndChangingItsSelectionWhileARequestRunsDoesNotReachIt) {
     FrontEnd front;
     front.open();
-    front.settings = GeneratorSettings{"WidgetJar", "com.one", "/out1", "/kovra"};
+    front.edit(GeneratorSettings{"WidgetJar", "com.one", "/out1", "/kovra"});
     Gate running;
     RequestWorker worker([&](int id) {
         if (id == 1) running.open();
@@ -254,7 +242,7 @@ TEST(RequestQueueThreads, FrontEndChangingItsSelectionWhileARequestRunsDoesNotRe
     do {
         front.open();
         front.select(changes % 2 ? "Widget" : "Gadget");
-        front.settings = GeneratorSettings{"Jar" + std::to_string(changes), "org.two", "/out2", "/kovra"};
+        front.edit(GeneratorSettings{"Jar" + std::to_string(changes), "org.two", "/out2", "/kovra"});
         ++changes;
     } while (worker.served() < 1);
     front.select("Gadget");
@@ -263,13 +251,10 @@ TEST(RequestQueueThreads, FrontEndChangingItsSelectionWhileARequestRunsDoesNotRe
     worker.stop();
 
     EXPECT_THAT(worker.generate, ElementsAre("1 off", "1 on", "2 off", "2 on"));
-    EXPECT_THAT(writtenUnder(worker.files, "/out1"),
-                ElementsAre("build.xml", "src/com/one/ToyLib/IWidget.java", "src/com/one/ToyLib/Widget.java",
-                            "src/com/one/ToyLib/_WidgetEvents.java"));
+    EXPECT_EQ(writtenUnder(worker.files, "/out1"), widgetFiles("com/one"));
     EXPECT_THAT(*worker.files.file("/out1/build.xml"), HasSubstr("WidgetJar"));
     // The request made after the changes runs on them.
-    EXPECT_THAT(writtenUnder(worker.files, "/out2"),
-                ElementsAre("build.xml", "src/org/two/ToyLib/Gadget.java", "src/org/two/ToyLib/IGadget.java"));
+    EXPECT_EQ(writtenUnder(worker.files, "/out2"), gadgetFiles("org/two"));
     EXPECT_THAT(*worker.files.file("/out2/build.xml"), HasSubstr("Jar" + std::to_string(changes - 1)));
 }
 

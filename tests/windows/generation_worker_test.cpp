@@ -93,38 +93,30 @@ private:
     }
 };
 
-// The dialog's own state over the fixture library, as its thread keeps it: catalogue, selection, settings.
+// The dialog's own state over the fixture library, as its thread keeps it; a request gets a copy of it.
 struct DialogState {
     std::unique_ptr<TypeLibLoader> loader = makePlatformTypeLibLoader(nullptr);
-    ClassCatalogue classes;
-    std::vector<std::string> shownNames;
-    int classIndex = -1;
-    std::vector<TypeEntry> interfaces;
-    GeneratorSettings settings;
+    RequestSnapshot state;
 
     void open(const std::string& path) {
-        ASSERT_EQ(LoadClassesFromFile(*loader, path, classes), kOk);
-        shownNames.clear();
-        for (const ClassEntry& entry : classes) shownNames.push_back(entry.progId);
-        std::sort(shownNames.begin(), shownNames.end());
+        ASSERT_EQ(LoadClassesFromFile(*loader, path, state.classes), kOk);
+        state.shownNames.clear();
+        for (const ClassEntry& entry : state.classes) state.shownNames.push_back(entry.progId);
+        std::sort(state.shownNames.begin(), state.shownNames.end());
     }
     // The library spells a name as its name table first met it: the class is found ignoring case.
     void select(const std::string& name) {
-        const auto shown = std::find_if(shownNames.begin(), shownNames.end(),
+        const auto& names = state.shownNames;
+        const auto shown = std::find_if(names.begin(), names.end(),
                                         [&](const std::string& s) { return lstrcmpiA(s.c_str(), name.c_str()) == 0; });
-        ASSERT_NE(shown, shownNames.end()) << name;
-        classIndex = static_cast<int>(shown - shownNames.begin());
-        const FoundClass found = FindClass(*loader, *shown, classes);
-        interfaces = ListImplementedInterfaces(found.typeLibPath, found.coClass);
+        ASSERT_NE(shown, names.end()) << name;
+        state.classIndex = static_cast<int>(shown - names.begin());
+        const FoundClass found = FindClass(*loader, *shown, state.classes);
+        state.interfaces = ListImplementedInterfaces(found.typeLibPath, found.coClass);
     }
+    void edit(GeneratorSettings settings) { state.settings = std::move(settings); }
     GenerationWorker::Request request(const StandInDialog& dialog) const {
-        RequestSnapshot snap;
-        snap.classes = classes;
-        snap.shownNames = shownNames;
-        snap.classIndex = classIndex;
-        snap.interfaces = interfaces;
-        snap.settings = settings;
-        return GenerationWorker::Request{dialog.window, dialog.log, 1, std::move(snap)};
+        return GenerationWorker::Request{dialog.window, dialog.log, 1, state};
     }
 };
 
@@ -181,10 +173,10 @@ TEST_F(WorkerRequests, BackToBackRequestsAndASelectionChangeWhileTheyRunEachUseT
     // Two requests made back to back: the worker cannot get past its first message to the dialog before
     // both are queued, since this thread serves its messages only afterwards.
     state.select("Widget");
-    state.settings = GeneratorSettings{"WidgetJar", "com.one", out(1), runtime()};
+    state.edit(GeneratorSettings{"WidgetJar", "com.one", out(1), runtime()});
     worker.requestGeneration(state.request(dialog));
     state.select("Gadget");
-    state.settings = GeneratorSettings{"GadgetJar", "org.two", out(2), runtime()};
+    state.edit(GeneratorSettings{"GadgetJar", "org.two", out(2), runtime()});
     worker.requestGeneration(state.request(dialog));
 
     // While they run, the dialog reopens the library, changes its selection and edits its settings.
@@ -193,7 +185,7 @@ TEST_F(WorkerRequests, BackToBackRequestsAndASelectionChangeWhileTheyRunEachUseT
                                  [&] {
                                      state.open(fixture);
                                      state.select(changes++ % 2 ? "Gadget" : "Widget");
-                                     state.settings = GeneratorSettings{"ThirdJar", "net.three", out(3), runtime()};
+                                     state.edit(GeneratorSettings{"ThirdJar", "net.three", out(3), runtime()});
                                  }));
     // A request made after the changes runs on them.
     state.select("Widget");
@@ -230,7 +222,7 @@ TEST_F(WorkerRequests, StoppingDropsRequestsNotYetStartedAndRefusesLaterOnes) {
     DialogState state;
     state.open(fixture);
     state.select("Widget");
-    state.settings = GeneratorSettings{"WidgetJar", "com.one", out(1), runtime()};
+    state.edit(GeneratorSettings{"WidgetJar", "com.one", out(1), runtime()});
     GenerationWorker worker;
     worker.requestGeneration(state.request(dialog));
     worker.requestGeneration(state.request(dialog));
