@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -256,6 +257,34 @@ TEST(RequestQueueThreads, FrontEndChangingItsSelectionWhileARequestRunsDoesNotRe
     // The request made after the changes runs on them.
     EXPECT_EQ(writtenUnder(worker.files, "/out2"), gadgetFiles("org/two"));
     EXPECT_THAT(*worker.files.file("/out2/build.xml"), HasSubstr("Jar" + std::to_string(changes - 1)));
+}
+
+TEST(RequestQueueThreads, RequestsMadeWhileOthersRunAllRunInTurnOnTheirOwnSnapshots) {
+    // No handshake at all: requests are made while earlier ones run, the worker checks for waiting ones as
+    // each ends.
+    FrontEnd front;
+    front.open();
+    RequestWorker worker;
+    constexpr int kRequests = 12;
+    std::vector<std::string> made;
+    for (int id = 1; id <= kRequests; ++id) {
+        const std::string n = std::to_string(id);
+        front.select(id % 2 ? "Widget" : "Gadget");
+        front.edit(GeneratorSettings{"Jar" + n, "p" + n, "/out" + n, "/kovra"});
+        worker.request(id, front.snapshot());
+        made.push_back(n);
+        std::this_thread::sleep_for(std::chrono::microseconds(300 * (id % 4)));  // some while one runs
+    }
+    while (worker.served() < kRequests) std::this_thread::yield();
+    worker.stop();
+
+    EXPECT_EQ(worker.order, made);
+    for (int id = 1; id <= kRequests; ++id) {
+        const std::string n = std::to_string(id);
+        EXPECT_EQ(writtenUnder(worker.files, "/out" + n), id % 2 ? widgetFiles("p" + n) : gadgetFiles("p" + n));
+        EXPECT_THAT(*worker.files.file("/out" + n + "/build.xml"), HasSubstr("name=\"Jar" + n + "\""));
+    }
+    EXPECT_EQ(worker.generate.back(), std::to_string(kRequests) + " on");
 }
 
 TEST(RequestQueue, ClosingDropsTheWaitingRequestsAndRefusesLaterOnes) {
