@@ -44,7 +44,7 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
         outcome.error = e.what();
     }
     if (!outcome.error.empty()) services.ui.appendLog("Error: " + outcome.error);
-    host.setGenerateEnabled(true);
+    if (!host.requestsWaiting()) host.setGenerateEnabled(true);
     return outcome;
 }
 

@@ -29,6 +29,8 @@ class RequestHost {
 public:
     virtual ~RequestHost() = default;
     virtual void setGenerateEnabled(bool enabled) = 0;
+    // True when more requests wait behind this one: Generate then stays disabled until the last has run.
+    virtual bool requestsWaiting() { return false; }
     // Generate-all mode: show catalogue entry `index` as selected and give its implemented interfaces.
     virtual std::vector<TypeEntry> selectClass(std::size_t index) = 0;
     // Progress of a request with several class runs.

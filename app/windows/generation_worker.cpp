@@ -47,12 +47,16 @@ private:
 };
 
 // Generate-all mode pairs each catalogue entry with its own coclass, and has the dialog show it.
+// Generate stays disabled from the first of several queued requests to the end of the last.
 class DialogRequestHost : public RequestHost {
 public:
-    DialogRequestHost(HWND dialog, unsigned catalogueVersion, const RequestSnapshot& snapshot, TypeLibLoader& loader)
-        : dialog_(dialog), version_(catalogueVersion), snapshot_(snapshot), loader_(loader) {}
+    DialogRequestHost(const GenerationWorker::Request& request, const RequestQueue<GenerationWorker::Request>& queue,
+                      TypeLibLoader& loader)
+        : dialog_(request.dialog), version_(request.catalogueVersion), snapshot_(request.snapshot), queue_(queue),
+          loader_(loader) {}
 
     void setGenerateEnabled(bool enabled) override { SendMessageA(dialog_, WM_REQUEST_RUNNING, enabled ? 0 : 1, 0); }
+    bool requestsWaiting() override { return queue_.waiting() > 0; }
 
     std::vector<TypeEntry> selectClass(std::size_t index) override {
         SendMessageA(dialog_, WM_SHOW_CLASS_RUN, version_, static_cast<LPARAM>(index));
@@ -64,6 +68,7 @@ private:
     HWND dialog_;
     unsigned version_;
     const RequestSnapshot& snapshot_;
+    const RequestQueue<GenerationWorker::Request>& queue_;
     TypeLibLoader& loader_;
 };
 
@@ -85,19 +90,17 @@ GenerationWorker::~GenerationWorker() {
 }
 
 void GenerationWorker::requestGeneration(GeneratorDialog& dialog) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(QueuedRequest{dialog.window(), dialog.catalogueVersion(), dialog.snapshot()});
-    }
-    PostThreadMessageA(threadId_, WM_GENERATE, 0, 0);
+    requestGeneration(
+        Request{dialog.window(), GetDlgItem(dialog.window(), IDC_LOG), dialog.catalogueVersion(), dialog.snapshot()});
+}
+
+void GenerationWorker::requestGeneration(Request request) {
+    if (queue_.push(std::move(request))) PostThreadMessageA(threadId_, WM_GENERATE, 0, 0);
 }
 
 bool GenerationWorker::stop(DWORD waitMs) {
     if (!thread_) return true;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.clear();
-    }
+    queue_.close();
     PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
     return WaitForSingleObject(thread_, waitMs) == WAIT_OBJECT_0;
 }
@@ -121,14 +124,13 @@ void GenerationWorker::messageLoop() {
     }
 }
 
+// Serves every request that waits, so a request whose WM_GENERATE went astray still runs, in its turn; the
+// WM_GENERATE of a request already served finds nothing.
 void GenerationWorker::onGenerate() {
-    QueuedRequest request;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) return;
-        request = std::move(queue_.front());
-        queue_.pop_front();
-    }
+    queue_.serveWaiting([this](Request& request) { serve(request); });
+}
+
+void GenerationWorker::serve(Request& request) {
     FolderStateLock folderState(FolderStateLock::Wait);
     const HRESULT com = CoInitialize(nullptr);
     {
@@ -136,10 +138,10 @@ void GenerationWorker::onGenerate() {
         WindowsRegistry registry;
         RegistrySettingsStore settings(registry);
         const auto loader = makePlatformTypeLibLoader(&registry);
-        DialogLogUi ui(GetDlgItem(request.dialog, IDC_LOG));
-        DialogRequestHost host(request.dialog, request.catalogueVersion, request.snapshot, *loader);
+        DialogLogUi ui(request.log);
+        DialogRequestHost host(request, queue_, *loader);
         runRequest(host, request.snapshot, Services{files, registry, *loader, settings, ui});
-        request = QueuedRequest{};  // the snapshot's type information is released while COM is up
+        request = Request{};  // the snapshot's type information is released while COM is up
     }
     if (SUCCEEDED(com)) CoUninitialize();
 }

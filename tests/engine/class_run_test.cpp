@@ -26,13 +26,7 @@ public:
 };
 
 TypeEntry entryFor(const std::shared_ptr<MemoryTypeLib>& lib, unsigned index, std::int32_t kind) {
-    TypeEntry e;
-    e.typeInfo = lib->info(index);
-    e.name = lib->type(index).name;
-    e.guidText = guidText(lib->type(index).attr.guid);
-    e.typeLibPath = "/lib/widget.tlb";
-    e.kind = kind;
-    return e;
+    return implementedEntry(lib, index, kind, "/lib/widget.tlb");
 }
 
 // The Widget library: a dual IWidget that uses the enum WidgetColor, and the events _WidgetEvents.

@@ -1,6 +1,8 @@
 // The in-memory type library for tests.
 #include "support/memory_typelib.h"
 
+#include "mapping/guid_text.h"
+
 namespace tessivar::test {
 namespace {
 
@@ -243,6 +245,17 @@ Guid guidOf(std::uint32_t n) {
     g.data1 = n;
     g.data4 = {0x80, 0, 0, 0xAA, 0, 0xBB, 0, 0xCC};
     return g;
+}
+
+TypeEntry implementedEntry(const std::shared_ptr<MemoryTypeLib>& lib, unsigned index, std::int32_t kind,
+                           std::string typeLibPath) {
+    TypeEntry e;
+    e.typeInfo = lib->info(index);
+    e.name = lib->type(index).name;
+    e.guidText = guidText(lib->type(index).attr.guid);
+    e.typeLibPath = std::move(typeLibPath);
+    e.kind = kind;
+    return e;
 }
 
 HResult MemoryLoader::load(const std::string& path, std::shared_ptr<const TypeLib>& out) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mapping/type_entry.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar::test {
@@ -90,6 +91,10 @@ TypeDesc vt(std::uint16_t code);
 TypeDesc ptr(TypeDesc pointee);
 TypeDesc userDefined(HRefType handle);
 Guid guidOf(std::uint32_t n);
+// Type `index` of `lib` as a coclass lists it under the implementation flags `kind` (no library name,
+// as the dialog's interface list has it).
+TypeEntry implementedEntry(const std::shared_ptr<MemoryTypeLib>& lib, unsigned index, std::int32_t kind,
+                           std::string typeLibPath);
 
 // A loader over named in-memory libraries.
 class MemoryLoader : public TypeLibLoader {

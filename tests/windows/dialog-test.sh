@@ -37,5 +37,7 @@ first=$?
 wait "$shooter"
 wine "$driver" restart "$(winpath "$gui")" "$(winpath "$fixture")" "$(winpath "$work/data")"
 second=$?
+wine "$driver" queued "$(winpath "$gui")" "$(winpath "$fixture")" "$(winpath "$work/data")"
+third=$?
 [ -e "$shot" ] && echo "screenshot: $shot"
-[ $first -eq 0 ] && [ $second -eq 0 ]
+[ $first -eq 0 ] && [ $second -eq 0 ] && [ $third -eq 0 ]

@@ -1,11 +1,13 @@
 // Drives Tessivar.exe through its own controls under Wine: choosers, a type library opened through the Open
 // File dialog, a class selected, "Generate Wrappers"; then checks the files, the log and the stored settings,
-// and after a restart that the settings come back. Exits 0 when every check held.
+// and after a restart that the settings come back; then two requests queued back to back. Exits 0 when
+// every check held.
 #include "resources/resource_ids.h"
 #include "engine/registry_settings_store.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -230,13 +232,85 @@ int restart(const std::string& exe, const std::string& work) {
     return failures == 0 ? 0 : 1;
 }
 
+// Two Generate clicks back to back with the selection, destination and package changed between them, so
+// that the second click comes while the first request runs: each request writes what the dialog showed
+// when it was clicked, and Generate stays disabled until the second has ended.
+int queued(const std::string& exe, const std::string& fixture, const std::string& work) {
+    Program app;
+    check(app.start(exe), "the window \"Tessivar\" shows for the queued requests");
+    if (!app.dialog) return 1;
+    HWND dialog = app.dialog;
+    check(app.openTypeLibrary(fixture), "the Open File dialog opens the fixture again");
+    HWND combo = GetDlgItem(dialog, IDC_CLASS_COMBO);
+    auto select = [&](const char* name) {
+        const LRESULT at = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLASS_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        return at >= 0;
+    };
+    // Sent, not posted: the dialog handles the click (it only queues the request) before the next step.
+    auto generate = [&] {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_GENERATE)));
+    };
+    const std::string first = work + "\\queued1", second = work + "\\queued2";
+    check(select("Widget"), "Widget selected");
+    setItemText(dialog, IDC_DEST, first);
+    setItemText(dialog, IDC_PACKAGE, "com.one");
+    generate();
+    check(select("Gadget"), "Gadget selected while the first request runs");
+    setItemText(dialog, IDC_DEST, second);
+    setItemText(dialog, IDC_PACKAGE, "org.two");
+    generate();
+
+    // Once a request is seen running, Generate must stay disabled until the second one's build file exists.
+    bool seenRunning = false, enabledTooEarly = false;
+    const bool ended = waitFor(
+        [&] {
+            for (int i = 0; i < 200; ++i) {
+                const bool enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_GENERATE)) != FALSE;
+                const bool done = exists(second + "\\build.xml");
+                seenRunning = seenRunning || !enabled;
+                if (seenRunning && enabled && !done) enabledTooEarly = true;
+                if (seenRunning && enabled && done) return true;
+            }
+            return false;
+        },
+        60000);
+    check(ended, "both requests ended with Generate enabled again");
+    check(!enabledTooEarly, "Generate stayed disabled between the two requests");
+    auto javaFiles = [](const std::string& folder) {
+        std::string names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*.java").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        std::vector<std::string> sorted;
+        do sorted.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        std::sort(sorted.begin(), sorted.end());
+        for (const auto& name : sorted) names += name + " ";
+        return names;
+    };
+    const std::string widgetFiles = javaFiles(first + "\\src\\com\\one\\TessivarFeatures");
+    const std::string gadgetFiles = javaFiles(second + "\\src\\org\\two\\TessivarFeatures");
+    check(widgetFiles == "Colour.java DWidgetEvents.java DWidgetView.java IWidget.java IWidget2.java widget.java ",
+          "the first request wrote Widget's files: " + widgetFiles);
+    check(gadgetFiles == "Colour.java IWidget.java ", "the second request wrote Gadget's files: " + gadgetFiles);
+    check(!exists(first + "\\src\\org") && !exists(second + "\\src\\com"), "neither wrote into the other's folders");
+    check(storedSetting("Dest") == second && storedSetting("Package") == "org.two",
+          "the settings stored last are the second request's");
+    check(app.close(), "\"Close\" ends the program");
+    return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: dialog_driver first|restart TESSIVAR_EXE FIXTURE WORK_FOLDER\n");
+        std::fprintf(stderr, "usage: dialog_driver first|restart|queued TESSIVAR_EXE FIXTURE WORK_FOLDER\n");
         return 2;
     }
     const std::string phase = argv[1];
+    if (phase == "queued") return queued(argv[2], argv[3], argv[4]);
     return phase == "first" ? firstStart(argv[2], argv[3], argv[4]) : restart(argv[2], argv[4]);
 }
