@@ -102,6 +102,7 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openTarget(const std::string& 
 }
 
 void UnchangedFileSkipper::remember(const std::string& key, const std::string& path, std::string bytes) {
+    bytes.shrink_to_fit();  // kept for the rest of the request, so without the room that appending left
     written_[key] = Written{path, std::move(bytes)};
 }
 

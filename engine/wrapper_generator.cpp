@@ -18,11 +18,7 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
 }  // namespace
 
 WrapperGenerator::WrapperGenerator(Services s, bool hidden, Emitters e)
-    : requestFiles_(s.files),
-      services{requestFiles_, s.registry, s.loader, s.settings, s.ui},
-      emitters(std::move(e)),
-      hiddenSwitch(hidden),
-      folderMaker(requestFiles_, this) {
+    : services(s), emitters(std::move(e)), hiddenSwitch(hidden), folderMaker(s.files, this) {
     ReservedNames::instance();
     services.ui.clearLog();
 }

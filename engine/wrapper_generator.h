@@ -11,7 +11,6 @@
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
-#include "engine/unchanged_files.h"
 #include "engine/user_interface.h"
 #include "mapping/text.h"
 #include "mapping/type_entry.h"
@@ -54,9 +53,6 @@ inline constexpr const char* kRuntimeJar = "kovra.jar";
 inline constexpr const char* kRuntimeDll = "kovra.dll";
 
 class WrapperGenerator : public OutputFailureSink {
-    // The request's output goes through this (see services.files); made before the services.
-    UnchangedFileSkipper requestFiles_;
-
 public:
     WrapperGenerator(Services services, bool hiddenSwitch, Emitters emitters = defaultEmitters());
     virtual ~WrapperGenerator();
@@ -78,7 +74,6 @@ public:
     int outputFailures() const { return outputFailures_; }
     void outputFailed(const std::string& path, const std::string& what) override;
 
-    // The given services, except that files is the request's UnchangedFileSkipper over the given one.
     Services services;
     Emitters emitters;
 
