@@ -34,15 +34,24 @@ private:
     bool failed_ = false;
 };
 
-// A rewrite: gathered in memory, written at the close only when the bytes differ from the last write.
+// A rewrite: compared with the last write as it comes, gathered in memory from the first difference on,
+// and written at the close only when the bytes differ.
 class UnchangedFileSkipper::GatheredFile : public OutputFile {
 public:
-    GatheredFile(UnchangedFileSkipper& owner, std::string key, std::string path)
-        : owner_(owner), key_(std::move(key)), path_(std::move(path)) {}
+    GatheredFile(UnchangedFileSkipper& owner, std::string key, std::string path, std::shared_ptr<const std::string> last)
+        : owner_(owner), key_(std::move(key)), path_(std::move(path)), last_(std::move(last)) {}
     ~GatheredFile() override { close(); }
 
     bool write(std::string_view bytes) override {
         if (closed_) return false;
+        if (!differs_) {
+            if (last_->size() - same_ >= bytes.size() && last_->compare(same_, bytes.size(), bytes) == 0) {
+                same_ += bytes.size();
+                return true;
+            }
+            differs_ = true;
+            bytes_.assign(*last_, 0, same_);
+        }
         bytes_.append(bytes);
         return true;
     }
@@ -51,10 +60,13 @@ public:
         if (closed_) return ok_;
         closed_ = true;
         const auto known = owner_.written_.find(key_);
-        if (known != owner_.written_.end() && known->second.spelling == path_ && known->second.bytes == bytes_) {
+        const bool stillLast = known != owner_.written_.end() && known->second.spelling == path_ &&
+                               known->second.bytes == last_;  // nothing wrote the file in between
+        if (!differs_ && same_ == last_->size() && stillLast) {
             ++owner_.filesLeftAlone_;
             return ok_ = true;
         }
+        if (!differs_) bytes_.assign(*last_, 0, same_);
         std::unique_ptr<OutputFile> file = owner_.openTarget(path_, key_);
         ok_ = file && file->write(bytes_);
         if (file && !file->close()) ok_ = false;
@@ -64,7 +76,11 @@ public:
 
 private:
     UnchangedFileSkipper& owner_;
-    std::string key_, path_, bytes_;
+    std::string key_, path_;
+    std::shared_ptr<const std::string> last_;  // the bytes of the last write
+    std::size_t same_ = 0;                     // bytes so far equal to the start of last_
+    bool differs_ = false;                     // once set, bytes_ holds everything written
+    std::string bytes_;
     bool closed_ = false;
     bool ok_ = false;
 };
@@ -87,7 +103,7 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openForWriting(const std::stri
     if (!key.empty()) {
         const auto known = written_.find(key);
         if (known != written_.end() && known->second.spelling == path)
-            return std::make_unique<GatheredFile>(*this, std::move(key), path);
+            return std::make_unique<GatheredFile>(*this, std::move(key), path, known->second.bytes);
     }
     std::unique_ptr<OutputFile> file = openTarget(path, key);
     if (!file) return nullptr;
@@ -102,8 +118,7 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openTarget(const std::string& 
 }
 
 void UnchangedFileSkipper::remember(const std::string& key, const std::string& path, std::string bytes) {
-    bytes.shrink_to_fit();  // kept for the rest of the request, so without the room that appending left
-    written_[key] = Written{path, std::move(bytes)};
+    written_[key] = Written{path, std::make_shared<const std::string>(std::move(bytes))};
 }
 
 }  // namespace tessivar

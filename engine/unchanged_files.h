@@ -42,7 +42,7 @@ private:
 
     struct Written {
         std::string spelling;  // the path exactly as it was written
-        std::string bytes;
+        std::shared_ptr<const std::string> bytes;
     };
 
     // The key of a path, or "" when the path cannot be matched safely.
