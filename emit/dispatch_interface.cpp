@@ -51,11 +51,14 @@ private:
 };
 
 // Collects the members (their changes to the run state included) and their text, or makes the changes
-// again and gives the text kept from an earlier class run.
+// again and gives the text kept from an earlier class run. A type is kept from the second time it is
+// met, so types met once (single-class requests, libraries whose classes share nothing) cost no memory.
 std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
                                                   const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                   const TypeAttr& attr) {
-    auto& kept = generator.collectedMembers[std::make_tuple(lib.get(), index, attr.typekind)];
+    const auto [known, firstTime] =
+        generator.collectedMembers.try_emplace(std::make_tuple(lib.get(), index, attr.typekind), nullptr);
+    auto& kept = known->second;
     if (kept && kept->collectedFrom(generator, attr)) {
         generator.replay(kept->changes);
         return kept;
@@ -67,11 +70,13 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
         members = collectMembers(generator, entry.typeInfo, attr);
     }
     for (const MemberInfo& member : members) collected->text += memberText(collected->usedNames, member);
-    collected->lib = lib;
-    collected->libName = generator.currentLibName;
-    collected->package = generator.package;
-    collected->attr = attr;
-    kept = collected;
+    if (!firstTime) {
+        collected->lib = lib;
+        collected->libName = generator.currentLibName;
+        collected->package = generator.package;
+        collected->attr = attr;
+        kept = collected;
+    }
     return collected;
 }
 
