@@ -12,25 +12,21 @@ namespace tessivar {
 
 // Generate-all makes one class run per class, and every run rewrites each type it reaches: most of a
 // request's writes repeat a file it has already written. This file system forwards everything to the
-// target, except that a file written successfully before in this request is gathered in memory and
-// written only when its bytes differ from the earlier write; otherwise the close succeeds without
-// touching the disk, leaving exactly the bytes the rewrite would have left.
+// target, except that a rewrite of a file written successfully before in this request is compared with
+// that write as it comes and reaches the target only when its bytes differ (the target is then opened
+// at the close, so a failure shows there); otherwise the close succeeds without touching the disk,
+// leaving exactly the bytes the rewrite would have left. The request owns its output tree meanwhile:
+// a file changed by someone else between two writes of the request is not written back.
 //
 // The first write of a path opens the target at once, so a file that cannot be created is reported by
 // the open as before. Paths are matched with both separators alike and ASCII case folded (so two
 // spellings of one file on a case-blind file system never keep each other's bytes), and a write under
 // a path that cannot be matched that way (non-ASCII, or a '~' that may be a short name) forgets every
 // file, as it may be any of them.
-class UnchangedFileSkipper : public FileSystem {
+class UnchangedFileSkipper : public ForwardingFileSystem {
 public:
-    explicit UnchangedFileSkipper(FileSystem& target) : target_(target) {}
-
-    bool isFolder(const std::string& path) override { return target_.isFolder(path); }
-    bool exists(const std::string& path) override { return target_.exists(path); }
-    bool makeFolder(const std::string& path) override { return target_.makeFolder(path); }
+    using ForwardingFileSystem::ForwardingFileSystem;
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
-    std::string currentDirectory() override { return target_.currentDirectory(); }
-    bool setCurrentDirectory(const std::string& path) override { return target_.setCurrentDirectory(path); }
 
     // Files opened on the target, and rewrites left alone because their bytes were unchanged.
     int filesWritten() const { return filesWritten_; }
@@ -51,7 +47,6 @@ private:
     std::unique_ptr<OutputFile> openTarget(const std::string& path, const std::string& key);
     void remember(const std::string& key, const std::string& path, std::string bytes);
 
-    FileSystem& target_;
     std::unordered_map<std::string, Written> written_;
     int filesWritten_ = 0;
     int filesLeftAlone_ = 0;
