@@ -9,20 +9,84 @@
 #include "typelib/interface_path.h"
 
 namespace tessivar {
+
+// The members of a proxy as a class run collected and wrote them. Generate-all writes a type again in
+// every class run that reaches it; collecting reads only the type, the run's library name and package
+// and constants of the request, so a later run makes the recorded changes to the run state again and
+// writes the same text instead of collecting anew.
+struct CollectedMembers {
+    std::shared_ptr<const TypeLib> lib;  // keeps the library of the key alive
+    std::string libName, package;
+    TypeAttr attr;
+    std::vector<RunStateChange> changes;
+    std::string text;
+    UsedNames usedNames;
+
+    bool collectedFrom(const WrapperGenerator& g, const TypeAttr& a) const {
+        return libName == g.currentLibName && package == g.package && attr.guid == a.guid &&
+               attr.cFuncs == a.cFuncs && attr.cVars == a.cVars && attr.wTypeFlags == a.wTypeFlags;
+    }
+};
+
 namespace {
 
-std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& type) {
+std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& type, unsigned& index) {
     std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
     if (type.containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
     return lib;
+}
+
+class RecordingChanges {
+public:
+    RecordingChanges(WrapperGenerator& g, std::vector<RunStateChange>& into) : g_(g), before_(g.recordedChanges) {
+        g.recordedChanges = &into;
+    }
+    ~RecordingChanges() { g_.recordedChanges = before_; }
+    RecordingChanges(const RecordingChanges&) = delete;
+    RecordingChanges& operator=(const RecordingChanges&) = delete;
+
+private:
+    WrapperGenerator& g_;
+    std::vector<RunStateChange>* before_;
+};
+
+// Collects the members (their changes to the run state included) and their text, or makes the changes
+// again and gives the text kept from an earlier class run. A type is kept from the second time it is
+// met, so types met once (single-class requests, libraries whose classes share nothing) cost no memory.
+std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+                                                  const std::shared_ptr<const TypeLib>& lib, unsigned index,
+                                                  const TypeAttr& attr) {
+    const auto [known, firstTime] =
+        generator.collectedMembers.try_emplace(std::make_tuple(lib.get(), index, attr.typekind), nullptr);
+    auto& kept = known->second;
+    if (kept && kept->collectedFrom(generator, attr)) {
+        generator.replay(kept->changes);
+        return kept;
+    }
+    auto collected = std::make_shared<CollectedMembers>();
+    std::vector<MemberInfo> members;
+    {
+        RecordingChanges recording(generator, collected->changes);
+        members = collectMembers(generator, entry.typeInfo, attr);
+    }
+    for (const MemberInfo& member : members) collected->text += memberText(collected->usedNames, member);
+    if (!firstTime) {
+        collected->lib = lib;
+        collected->libName = generator.currentLibName;
+        collected->package = generator.package;
+        collected->attr = attr;
+        kept = collected;
+    }
+    return collected;
 }
 
 }  // namespace
 
 void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, const std::string& sourceRoot) {
     if (!entry.typeInfo) throw ComError(kPointerError);
-    generator.currentLibName = libraryName(*containingLibrary(*entry.typeInfo));
+    unsigned index = 0;
+    const std::shared_ptr<const TypeLib> lib = containingLibrary(*entry.typeInfo, index);
+    generator.currentLibName = libraryName(*lib);
 
     const JavaFileLocation location =
         javaFileLocation(generator, sourceRoot, generator.currentLibName, entry.name);
@@ -39,11 +103,11 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
 
     if (attrRead) {
         // Members first: the types they record decide the library imports of the class part.
-        const std::vector<MemberInfo> members = collectMembers(generator, entry.typeInfo, attr);
+        const std::shared_ptr<const CollectedMembers> members = membersOf(generator, entry, lib, index, attr);
         const bool unknownPtr = attr.wTypeFlags == TYPEFLAG_FOLEAUTOMATION;
         writeClassPart(generator, entry.typeLibPath, file, entry, unknownPtr, false);
-        generator.usedNames.clear();
-        for (const MemberInfo& member : members) file.write(memberText(generator.usedNames, member));
+        generator.usedNames = members->usedNames;
+        file.write(members->text);
     }
     file.writeLine("}");
     file.close();

@@ -49,4 +49,21 @@ public:
     virtual bool setCurrentDirectory(const std::string& path) = 0;
 };
 
+// A file system over another that passes every call on; variants override what they do differently.
+class ForwardingFileSystem : public FileSystem {
+public:
+    explicit ForwardingFileSystem(FileSystem& target) : target_(target) {}
+    bool isFolder(const std::string& path) override { return target_.isFolder(path); }
+    bool exists(const std::string& path) override { return target_.exists(path); }
+    bool makeFolder(const std::string& path) override { return target_.makeFolder(path); }
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override {
+        return target_.openForWriting(path);
+    }
+    std::string currentDirectory() override { return target_.currentDirectory(); }
+    bool setCurrentDirectory(const std::string& path) override { return target_.setCurrentDirectory(path); }
+
+protected:
+    FileSystem& target_;
+};
+
 }  // namespace tessivar

@@ -3,10 +3,16 @@
 
 #include <exception>
 
+#include "engine/unchanged_files.h"
+
 namespace tessivar {
 
-RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Services services,
-                          const Emitters& emitters) {
+RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Services given, const Emitters& emitters,
+                          bool skipUnchanged) {
+    // Generate-all rewrites every type each class run reaches: most rewrites repeat the bytes already there.
+    UnchangedFileSkipper requestFiles(given.files);
+    const Services services{skipUnchanged ? requestFiles : given.files, given.registry, given.loader, given.settings,
+                            given.ui};
     RequestOutcome outcome;
     host.setGenerateEnabled(false);
     try {

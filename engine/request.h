@@ -45,7 +45,9 @@ struct RequestOutcome {
     std::string error;          // set when a raised error ended the request
 };
 
+// The request's files go through an UnchangedFileSkipper over services.files, unless `skipUnchanged` is
+// false (the final files and log are the same either way; only the number of disk writes differs).
 RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snapshot, Services services,
-                          const Emitters& emitters = defaultEmitters());
+                          const Emitters& emitters = defaultEmitters(), bool skipUnchanged = true);
 
 }  // namespace tessivar

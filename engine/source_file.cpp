@@ -28,10 +28,8 @@ bool SourceFile::open(const std::string& path) {
 }
 
 void SourceFile::writeLine(std::string_view text) {
-    if (!file_) return;
-    std::string line(text);
-    line += "\r\n";
-    write(line);
+    write(text);
+    write("\r\n");
 }
 
 void SourceFile::write(std::string_view text) {

@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,15 @@
 namespace tessivar {
 
 class WrapperGenerator;
+struct CollectedMembers;
+
+// One change that collecting a type's members made to the run state: a registerType call (whatever it
+// did) or a coclass met as a type.
+struct RunStateChange {
+    std::shared_ptr<const TypeInfo> type;  // for registerType
+    std::int32_t kind = 0;
+    std::optional<ClassEntry> coClass;     // set for a coclass met
+};
 
 // The platform services a request works through.
 struct Services {
@@ -69,6 +81,12 @@ public:
     bool markWritten(const TypeEntry& entry, const std::string& prefix);
     // Records a referenced type (and its library) so that a later pass generates it.
     void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
+    // Adds a coclass met as a type to coClasses.
+    void addCoClass(ClassEntry entry);
+    // While set, registerType and addCoClass calls are also appended here.
+    std::vector<RunStateChange>* recordedChanges = nullptr;
+    // Makes the recorded changes again, in their order.
+    void replay(const std::vector<RunStateChange>& changes);
 
     // Files that could not be created or written during this request.
     int outputFailures() const { return outputFailures_; }
@@ -99,6 +117,9 @@ public:
     std::string destination;
     // The runtime folder text that carries over between the class runs of a request.
     std::string pathBuffer;
+    // The members of the proxies written so far in this request, by containing library, index and kind
+    // (filled and used by the dispatch interface emitter).
+    std::map<std::tuple<const TypeLib*, unsigned, TypeKind>, std::shared_ptr<const CollectedMembers>> collectedMembers;
 
 private:
     bool obtainRuntimeFolder(const std::string& given);

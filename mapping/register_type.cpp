@@ -4,7 +4,20 @@
 
 namespace tessivar {
 
+void WrapperGenerator::addCoClass(ClassEntry entry) {
+    if (recordedChanges) recordedChanges->push_back(RunStateChange{nullptr, 0, entry});
+    coClasses.insert(std::move(entry));
+}
+
+void WrapperGenerator::replay(const std::vector<RunStateChange>& changes) {
+    for (const RunStateChange& change : changes) {
+        if (change.coClass) addCoClass(*change.coClass);
+        else registerType(change.type, change.kind);
+    }
+}
+
 void WrapperGenerator::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
+    if (recordedChanges) recordedChanges->push_back(RunStateChange{typeInfo, kind, std::nullopt});
     if (!typeInfo) return;
     TypeAttr attr;
     if (typeInfo->typeAttr(attr) != kOk) return;

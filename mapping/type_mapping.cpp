@@ -78,7 +78,7 @@ TypeDesc resolveCoClass(WrapperGenerator& generator, TypeDesc result, const std:
                         const TypeAttr& attr, std::string& javaType) {
     const auto lib = containingLib(*coClass);
     if (!lib) throw ComError(kPointerError);
-    generator.coClasses.insert(ClassEntry{"", guidText(attr.guid), javaType, "", lib});
+    generator.addCoClass(ClassEntry{"", guidText(attr.guid), javaType, "", lib});
     registerCoClassInterfaces(generator, coClass);
 
     javaType = defaultInterfaceName(*coClass);

@@ -10,18 +10,10 @@ namespace tessivar {
 // A class run makes a given runtime folder the current directory, which moves every relative
 // destination into the runtime folder; a command line resolves relative paths against the folder it
 // was started in, so the change is accepted and not made.
-class StartFolderFileSystem : public FileSystem {
+class StartFolderFileSystem : public ForwardingFileSystem {
 public:
-    explicit StartFolderFileSystem(FileSystem& files) : files_(files) {}
-    bool isFolder(const std::string& path) override { return files_.isFolder(path); }
-    bool exists(const std::string& path) override { return files_.exists(path); }
-    bool makeFolder(const std::string& path) override { return files_.makeFolder(path); }
-    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override { return files_.openForWriting(path); }
-    std::string currentDirectory() override { return files_.currentDirectory(); }
+    using ForwardingFileSystem::ForwardingFileSystem;
     bool setCurrentDirectory(const std::string&) override { return true; }
-
-private:
-    FileSystem& files_;
 };
 
 // Reads the stored settings; never creates the store or writes a value.

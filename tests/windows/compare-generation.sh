@@ -5,15 +5,12 @@
 # folder in each build's spelling) and path separators in log lines. Exits 77 when a build is missing.
 # Usage: compare-generation.sh PORTABLE_TESSIVAR WINDOWS_TESSIVAR_EXE WORK_DIR
 set -uo pipefail
+source "$(dirname "$0")/../../scripts/generation-runs.sh"
 portable=$1 windows=$2 work=$3
 libdir=${WINE_LIBDIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
 [ -x "$portable" ] && [ -f "$windows" ] && command -v wine >/dev/null || { echo "a build or Wine is missing"; exit 77; }
-export WINEDEBUG=-all
-rm -rf "$work" && mkdir -p "$work/kovra" || exit 1
-: > "$work/kovra/kovra.jar"
-: > "$work/kovra/kovra.dll"
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-wineserver -p 10 2>/dev/null || true  # one server for all runs, ending 10 s after the last
+rm -rf "$work" && make_runtime_folder "$work/kovra" || exit 1
+start_wine_server
 
 # Type library files, and modules whose bytes name a TYPELIB resource.
 mapfile -t libs < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x00L\x00I\x00B\x00' *.dll *.ocx *.exe; } | LC_ALL=C sort -u)
@@ -34,12 +31,9 @@ compared=0 same=0 different=0 none=0
 for lib in "${libs[@]}"; do
   out=$work/$lib
   mkdir -p "$out"
-  args=(generate --all --jar-module "${lib%.*}" --package org.example.wine)
-  "$portable" "${args[@]}" --typelib "$libdir/$lib" --dest "$out/portable" --runtime "$work/kovra" \
-    > "$out/portable.log" 2>&1
+  generate_all_portable "$portable" "$libdir/$lib" "$out/portable" "$work/kovra" > "$out/portable.log" 2>&1
   prc=$?
-  wine "$windows" "${args[@]}" --typelib "$(winpath "$libdir/$lib")" --dest "$(winpath "$out/windows")" \
-    --runtime "$(winpath "$work/kovra")" > "$out/windows.log" 2>&1
+  generate_all_windows "$windows" "$libdir/$lib" "$out/windows" "$work/kovra" > "$out/windows.log" 2>&1
   wrc=$?
   if [ ! -d "$out/portable" ] && [ ! -d "$out/windows" ]; then none=$((none + 1)); rm -rf "$out"; continue; fi
   compared=$((compared + 1))

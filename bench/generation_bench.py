@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""The generation benchmarks: generate-all timed side by side in one run on one machine, medians of
+several runs, each figure against its target.
+
+  1. generate-all over large libraries of the wine64 package: portable build vs Windows build under Wine
+  2. the portable mshtml run vs copying its finished output tree into a fresh folder (cp -r)
+  3. growth: time per interface over synthetic libraries of 100, 1,000 and 10,000 dispatch interfaces
+  4. peak resident memory of the portable mshtml run
+
+Both builds run through scripts/generation-runs.sh, as the output comparison of the two builds does.
+bench/run.sh builds what is needed and calls this; see --help for the options.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+RUNS_SCRIPT = os.path.join(ROOT, "scripts", "generation-runs.sh")
+WINE_LIBDIR = os.environ.get("WINE_LIBDIR", "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows")
+GROWTH_SIZES = (100, 1000, 10000)
+
+TARGET_WINDOWS_RATIO = 10.0   # the Windows build under Wine takes at least this many times as long
+TARGET_COPY_RATIO = 5.0       # generate-all takes at most this many times as long as copying its output
+TARGET_GROWTH_RATIO = 1.5     # time per interface grows at most this much from the smallest library
+TARGET_PEAK_MIB = 64.0        # peak resident memory of the mshtml run
+
+
+class Measured:
+    def __init__(self, seconds: float, peak_kib: int):
+        self.seconds, self.peak_kib = seconds, peak_kib
+
+
+def run_measured(argv: list, log_path: str) -> Measured:
+    """Runs a command to its end: wall time, and the peak resident memory of it and its waited-for children."""
+    with open(log_path, "wb") as log:
+        start = time.perf_counter()
+        child = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT)
+        _, status, usage = os.wait4(child.pid, 0)
+        seconds = time.perf_counter() - start
+    child.returncode = os.waitstatus_to_exitcode(status)
+    if child.returncode != 0:
+        sys.exit(f"failed (exit {child.returncode}): {' '.join(argv)}; see {log_path}")
+    return Measured(seconds, usage.ru_maxrss)
+
+
+def helper(function: str, *args: str) -> list:
+    return ["bash", "-c", f'source "{RUNS_SCRIPT}" && {function} "$@"', function, *args]
+
+
+class Bench:
+    def __init__(self, options):
+        self.o = options
+        self.work = os.path.abspath(options.work)
+        self.runtime = os.path.join(self.work, "kovra")
+        self.serial = 0
+        self.misses = 0
+        shutil.rmtree(self.work, ignore_errors=True)
+        subprocess.run(helper("make_runtime_folder", self.runtime), check=True)
+
+    def fresh(self, label: str) -> str:
+        self.serial += 1
+        return os.path.join(self.work, "runs", f"{self.serial:03d}-{label}")
+
+    def generate(self, build: str, library: str, reps: int) -> tuple:
+        """Generate-all over the library `reps` times, each into a fresh folder; the runs and the last tree.
+        (The trees are removed at the end: removing files just before making others slows the making.)"""
+        runs, dest = [], None
+        for _ in range(reps):
+            dest = self.fresh(f"{build}-{os.path.basename(library)}")
+            os.makedirs(os.path.dirname(dest), exist_ok=True)
+            tool = self.o.portable if build == "portable" else self.o.windows
+            runs.append(run_measured(helper(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
+                                     dest + ".log"))
+        return runs, dest
+
+    def verdict(self, ok: bool) -> str:
+        if not ok:
+            self.misses += 1
+        return "PASS" if ok else "MISS"
+
+    def windows_vs_portable(self, libraries: list) -> dict:
+        print(f"1. generate-all, portable build vs Windows build under Wine "
+              f"(medians of {self.o.reps} and {self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
+        portable_runs = {}
+        for library in libraries:
+            portable, tree = self.generate("portable", library, self.o.reps)
+            windows, _ = self.generate("windows", library, self.o.wine_reps)
+            p = statistics.median(r.seconds for r in portable)
+            w = statistics.median(r.seconds for r in windows)
+            print(f"   {os.path.basename(library):14} portable {p:8.3f} s   Windows {w:8.3f} s   "
+                  f"ratio {w / p:7.1f}  {self.verdict(w / p >= TARGET_WINDOWS_RATIO)}")
+            portable_runs[library] = (portable, tree)
+        return portable_runs
+
+    def against_copy(self, library: str, portable: list, tree: str) -> None:
+        copies = []
+        for _ in range(self.o.reps):
+            target = self.fresh("copy")
+            copies.append(run_measured(["cp", "-r", tree, target], target + ".log"))
+        p = statistics.median(r.seconds for r in portable)
+        c = statistics.median(r.seconds for r in copies)
+        files = sum(len(f) for _, _, f in os.walk(tree))
+        print(f"2. generate-all vs cp -r of its output tree ({os.path.basename(library)}: {files} files; "
+              f"target: ratio <= {TARGET_COPY_RATIO:g})")
+        print(f"   portable {p:8.3f} s   cp -r {c:8.3f} s   ratio {p / c:7.1f}  {self.verdict(p / c <= TARGET_COPY_RATIO)}")
+
+    def growth(self) -> None:
+        print(f"3. growth over synthetic libraries (groups of 50 interfaces, one coclass each; medians of "
+              f"{self.o.reps} runs; target: per-interface time at {GROWTH_SIZES[-1]} <= {TARGET_GROWTH_RATIO:g} x at "
+              f"{GROWTH_SIZES[0]})")
+        per_interface, seconds_of = {}, {}
+        for count in GROWTH_SIZES:
+            folder = os.path.join(self.work, "synthetic", str(count))
+            made = subprocess.run([sys.executable, os.path.join(ROOT, "bench", "make-synthetic-idl.py"), str(count), folder],
+                                  check=True, capture_output=True, text=True)
+            library = made.stdout.strip()
+            runs, _ = self.generate("portable", library, self.o.reps)
+            seconds = statistics.median(r.seconds for r in runs)
+            per_interface[count] = seconds / count
+            seconds_of[count] = seconds
+            print(f"   {count:6} interfaces  {seconds:8.3f} s   {per_interface[count] * 1e6:8.1f} us per interface   "
+                  f"peak {statistics.median(r.peak_kib for r in runs) / 1024:6.1f} MiB")
+        ratio = per_interface[GROWTH_SIZES[-1]] / per_interface[GROWTH_SIZES[0]]
+        # The fixed cost of a run (start, loading stdole2) weighs most on the smallest library; the time
+        # each further interface adds shows growth without it.
+        added = [(seconds_of[b] - seconds_of[a]) / (b - a) for a, b in zip(GROWTH_SIZES, GROWTH_SIZES[1:])]
+        print("   added per interface: " + ", ".join(
+            f"{a}..{b}: {x * 1e6:.1f} us" for (a, b), x in zip(zip(GROWTH_SIZES, GROWTH_SIZES[1:]), added)) +
+            f"  (ratio {added[-1] / added[0]:.2f})")
+        print(f"   per-interface ratio {GROWTH_SIZES[-1]}/{GROWTH_SIZES[0]}: {ratio:.2f}  "
+              f"{self.verdict(ratio <= TARGET_GROWTH_RATIO)}")
+
+    def memory(self, library: str, portable: list) -> None:
+        peak = statistics.median(r.peak_kib for r in portable) / 1024
+        print(f"4. peak resident memory of the portable {os.path.basename(library)} run (target: <= {TARGET_PEAK_MIB:g} MiB)")
+        print(f"   {peak:8.1f} MiB  {self.verdict(peak <= TARGET_PEAK_MIB)}")
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--portable", required=True, help="the portable tessivar")
+    parser.add_argument("--windows", required=True, help="the Windows build's tessivar.exe (run with wine)")
+    parser.add_argument("--work", required=True, help="scratch folder (emptied first)")
+    parser.add_argument("--reps", type=int, default=5, help="runs per portable and copy figure")
+    parser.add_argument("--wine-reps", type=int, default=3, help="runs per Windows build figure")
+    parser.add_argument("--libraries", nargs="+", default=["mshtml.tlb", "msxml3.dll", "msxml4.dll"],
+                        help="wine64 libraries of figure 1; the first is used for figures 2 and 4")
+    options = parser.parse_args()
+
+    bench = Bench(options)
+    libraries = [os.path.join(WINE_LIBDIR, name) for name in options.libraries]
+    portable_runs = bench.windows_vs_portable(libraries)
+    portable, tree = portable_runs[libraries[0]]
+    bench.against_copy(libraries[0], portable, tree)
+    bench.growth()
+    bench.memory(libraries[0], portable)
+    print(f"{bench.misses} target(s) missed")
+    shutil.rmtree(os.path.join(bench.work, "runs"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,55 @@
+// The files of one generation request: a file system that leaves a file alone when the request writes
+// it again with the bytes it last wrote there.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "engine/file_system.h"
+
+namespace tessivar {
+
+// Generate-all makes one class run per class, and every run rewrites each type it reaches: most of a
+// request's writes repeat a file it has already written. This file system forwards everything to the
+// target, except that a rewrite of a file written successfully before in this request is compared with
+// that write as it comes and reaches the target only when its bytes differ (the target is then opened
+// at the close, so a failure shows there); otherwise the close succeeds without touching the disk,
+// leaving exactly the bytes the rewrite would have left. The request owns its output tree meanwhile:
+// a file changed by someone else between two writes of the request is not written back.
+//
+// The first write of a path opens the target at once, so a file that cannot be created is reported by
+// the open as before. Paths are matched with both separators alike and ASCII case folded (so two
+// spellings of one file on a case-blind file system never keep each other's bytes), and a write under
+// a path that cannot be matched that way (non-ASCII, or a '~' that may be a short name) forgets every
+// file, as it may be any of them.
+class UnchangedFileSkipper : public ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+
+    // Files opened on the target, and rewrites left alone because their bytes were unchanged.
+    int filesWritten() const { return filesWritten_; }
+    int filesLeftAlone() const { return filesLeftAlone_; }
+
+private:
+    class PassThroughFile;
+    class GatheredFile;
+
+    struct Written {
+        std::string spelling;  // the path exactly as it was written
+        std::shared_ptr<const std::string> bytes;
+    };
+
+    // The key of a path, or "" when the path cannot be matched safely.
+    static std::string keyOf(const std::string& path);
+    // Opens the target, forgetting what is known of the path (its bytes change from here on).
+    std::unique_ptr<OutputFile> openTarget(const std::string& path, const std::string& key);
+    void remember(const std::string& key, const std::string& path, std::string bytes);
+
+    std::unordered_map<std::string, Written> written_;
+    int filesWritten_ = 0;
+    int filesLeftAlone_ = 0;
+};
+
+}  // namespace tessivar
