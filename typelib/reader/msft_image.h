@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,9 +40,7 @@ struct FuncRecord {
     std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
     std::int16_t cParamsOpt = 0;
     TypeDesc result;
-    // The parameters, in MsftImage::paramTable (one table per image keeps loading to a few allocations).
-    std::uint32_t firstParam = 0;
-    std::uint16_t paramCount = 0;
+    std::vector<ParamRecord> params;
     bool badDefault = false;  // a default value of a vt VariantCopy refuses
 };
 
@@ -114,10 +111,6 @@ struct MsftImage {
     MsftImage& operator=(MsftImage&&) = default;
     MsftImage(const MsftImage&) = delete;  // records point into `texts`
 
-    std::span<const ParamRecord> params(const FuncRecord& f) const {
-        return std::span<const ParamRecord>(paramTable).subspan(f.firstParam, f.paramCount);
-    }
-
     // Decoded names and strings by table and offset; node-based so that records can point into it.
     std::unordered_map<std::int64_t, std::string> texts;
     LibAttr attr;
@@ -128,8 +121,7 @@ struct MsftImage {
     std::int32_t dispatchHref = -1;
     std::uint16_t pointerSize = 8;
     std::vector<TypeRecord> types;
-    std::vector<ParamRecord> paramTable;  // of all functions, in order
-    std::vector<Variant> defaultValues;   // of the parameters that have one
+    std::vector<Variant> defaultValues;  // of the parameters that have one
     std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
     std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
 };

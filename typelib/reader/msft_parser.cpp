@@ -44,7 +44,6 @@ public:
 
     void parse(MsftImage& out) {
         texts_ = &out.texts;
-        params_ = &out.paramTable;
         defaultValues_ = &out.defaultValues;
         std::uint32_t varflags = need32(0x14, "header");
         const std::int32_t typeCount = needI32(0x20, "header");
@@ -374,11 +373,9 @@ private:
 
         const std::uint64_t params = rec + size - paramBytes;
         const std::uint64_t defaults = params - defaultBytes;
-        f.firstParam = static_cast<std::uint32_t>(params_->size());
-        f.paramCount = static_cast<std::uint16_t>(argCount);
-        params_->resize(params_->size() + f.paramCount);
+        f.params.resize(static_cast<std::size_t>(argCount));
         for (std::int16_t j = 0; j < argCount; ++j) {
-            ParamRecord& p = (*params_)[f.firstParam + static_cast<std::uint32_t>(j)];
+            ParamRecord& p = f.params[static_cast<std::size_t>(j)];
             const std::uint64_t at = params + 12ull * j;
             p.type = typeDesc(need32(at, "parameter record"), 0);
             p.name = internedName(needI32(at + 4, "parameter record"));
@@ -439,7 +436,6 @@ private:
 
     ByteReader in_;
     std::unordered_map<std::int64_t, std::string>* texts_ = nullptr;
-    std::vector<ParamRecord>* params_ = nullptr;
     std::vector<Variant>* defaultValues_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;

@@ -369,7 +369,7 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
                    : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
     out.elemdescFunc.tdesc = withLevel(f.result, at.depth);
     const MsftImage& image = at.level->lib->image();
-    const std::span<const ParamRecord> params = image.params(f);
+    const std::span<const ParamRecord> params = f.params;
     std::size_t paramCount = params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
         if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
@@ -435,7 +435,7 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
     const FuncRecord& f = *m.func;
     if (!f.name || maxNames == 0) return kOk;
     out.push_back(*f.name);
-    const std::span<const ParamRecord> params = m.level->lib->image().params(f);
+    const std::span<const ParamRecord> params = m.func->params;
     const std::size_t count = dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(params) : params.size();
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
         if (!params[j].name) break;
