@@ -3,11 +3,12 @@
 // each within a time limit. A module is swept over its type library resource as a bare image, and over
 // its own headers and resource tree.
 //
-// The test command runs a deterministic subset: every length of each image, each module's headers and
-// resource tree at every length with a seeded sample of its other lengths, and 2000 corruptions of each
-// library up to 64 KiB, proportionally fewer (at least 50) of bigger ones. TESSIVAR_SWEEP=full
-// (scripts/sweep.sh) tries every length of every file and 2000 corruptions of every library;
-// TESSIVAR_SWEEP_CORRUPTIONS=N sets the number of corruptions.
+// The test command runs a deterministic subset: of each image every length up to 4 KiB, the lengths
+// around each segment's start and end and 512 seeded others; of each module its headers and resource tree
+// at every length and 512 seeded others; 200 corruptions of each library up to 16 KiB, proportionally
+// fewer (at least 10) of bigger ones. TESSIVAR_SWEEP=full (scripts/sweep.sh) tries every length of every
+// image and module and 2000 corruptions of every library; TESSIVAR_SWEEP_CORRUPTIONS=N sets the number
+// of corruptions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -302,24 +303,48 @@ std::vector<std::size_t> lengthsToTry(std::size_t whole, bool every, const std::
 }
 
 constexpr std::size_t kCorruptions = 2000;
-// Libraries up to this size get all their corruptions in the subset; bigger ones proportionally fewer.
-constexpr std::size_t kSmallImage = 64 * 1024;
-// Loaded truncations of an image after the first that are walked and generated (seeded choice).
-constexpr std::size_t kLoadedTruncationsWalked = 8;
+// The subset: corruptions of a library up to 16 KiB, proportionally fewer (at least 10) of bigger ones.
+constexpr std::size_t kSubsetCorruptions = 200;
+constexpr std::size_t kSubsetSmallImage = 16 * 1024;
+// The subset: every image length up to this, around every segment edge, and seeded samples.
+constexpr std::size_t kSubsetEveryLength = 4 * 1024;
+constexpr std::size_t kSubsetLengthSamples = 512;
 
 std::size_t corruptionsOf(const Library& lib) {
     if (const char* given = std::getenv("TESSIVAR_SWEEP_CORRUPTIONS")) return std::strtoul(given, nullptr, 10);
-    if (fullSweep() || lib.imageSize <= kSmallImage) return kCorruptions;
-    return std::max<std::size_t>(50, kCorruptions * kSmallImage / lib.imageSize);
+    if (fullSweep()) return kCorruptions;
+    if (lib.imageSize <= kSubsetSmallImage) return kSubsetCorruptions;
+    return std::max<std::size_t>(10, kSubsetCorruptions * kSubsetSmallImage / lib.imageSize);
 }
 
-// Every prefix of the image. A prefix loads only when every byte the reader reads lies inside it, so
-// all loading prefixes yield the library of the shortest one: that one, the whole image and a seeded few
-// of the others are walked and generated, the rest only loaded.
+// The start and end of every segment the image's directory lists, where truncations change what fails.
+std::vector<std::pair<std::size_t, std::size_t>> segmentEdges(reader::Bytes image) {
+    const auto get32 = [&](std::size_t at) -> std::uint32_t {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = v << 8 | (at + i < image.size() ? std::to_integer<std::uint32_t>(image[at + i]) : 0);
+        return v;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> windows;
+    const std::size_t directory = 0x54 + 4ull * (get32(0x20) & 0xFFFF) + ((get32(0x14) & 0x100) ? 4 : 0);
+    windows.emplace_back(directory, directory + 15 * 16);
+    for (std::size_t i = 0; i < 15; ++i) {
+        const std::uint32_t offset = get32(directory + 16 * i), length = get32(directory + 16 * i + 4);
+        if (offset == 0xFFFFFFFF || offset >= image.size()) continue;
+        for (const std::size_t edge : {std::size_t{offset}, std::size_t{offset} + length})
+            windows.emplace_back(edge - std::min<std::size_t>(edge, 4), edge + 4);
+    }
+    return windows;
+}
+
+// The image's prefixes. A prefix loads only when every byte the reader reads lies inside it, so all
+// loading prefixes yield the library of the shortest one: that one, the whole image and a seeded few of
+// the others are walked and generated, the rest only loaded.
 void sweepImageLengths(Sweeper& sweeper, const Library& lib, std::mt19937_64& random) {
     const reader::Bytes image = imageOf(lib);
+    auto windows = segmentEdges(image);
+    windows.emplace_back(0, kSubsetEveryLength);
     bool firstLoaded = true;
-    for (const std::size_t length : lengthsToTry(image.size(), true, {}, 0, random)) {
+    for (const std::size_t length : lengthsToTry(image.size(), fullSweep(), windows, kSubsetLengthSamples, random)) {
         const bool walk = firstLoaded || length == image.size() || random() % 1024 == 0;
         const std::string what = lib.name + " image truncated to " + std::to_string(length);
         if (walk) {
@@ -341,7 +366,7 @@ void sweepModuleLengths(Sweeper& sweeper, const Library& lib, std::mt19937_64& r
                                        {regions.treeStart, regions.treeStart + 4096},
                                        {lib.imageStart - std::min<std::size_t>(lib.imageStart, 64), lib.imageStart + 64},
                                        {imageEnd - 64, imageEnd + 64}},
-                                      2000, random);
+                                      kSubsetLengthSamples, random);
     for (const std::size_t length : lengths)
         sweeper.run(lib.name + " file truncated to " + std::to_string(length), lib.file->bytes().first(length),
                     lib.resourceId, length < imageEnd ? Walk::Always : Walk::Never);
