@@ -134,6 +134,13 @@ struct Library {
     bool module = false;
 };
 
+// The little-endian 32-bit field at `at`, with zeros for the bytes past the end.
+std::uint32_t le32(reader::Bytes bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | (at + i < bytes.size() ? std::to_integer<std::uint32_t>(bytes[at + i]) : 0);
+    return v;
+}
+
 // The file regions the resource walk reads, as offsets into a module.
 struct ModuleRegions {
     std::size_t headersEnd = 0;  // end of the section table
@@ -141,11 +148,7 @@ struct ModuleRegions {
 };
 
 ModuleRegions regionsOf(const MappedFile& file) {
-    const auto get32 = [&](std::size_t at) -> std::uint32_t {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = v << 8 | (at + i < file.size() ? std::to_integer<std::uint32_t>(file.data()[at + i]) : 0);
-        return v;
-    };
+    const auto get32 = [&](std::size_t at) { return le32(file.bytes(), at); };
     ModuleRegions r;
     const std::size_t lfanew = get32(0x3C);
     const std::size_t optional = lfanew + 24;
@@ -221,7 +224,7 @@ public:
         generate(loaded);
         watchdog_.end();
         intact_ = Clock::now() - start;
-        limit_ = std::max<Clock::duration>(std::chrono::seconds(5), 5 * intact_);
+        limit_ = std::max<Clock::duration>(std::chrono::seconds(10), 5 * intact_);
     }
 
     // One damaged input, loaded from a module or a bare image; true when it loads.
@@ -271,7 +274,7 @@ private:
 
     Watchdog& watchdog_;
     Tally& tally_;
-    Clock::duration intact_{}, limit_ = std::chrono::seconds(5);
+    Clock::duration intact_{}, limit_ = std::chrono::seconds(10);
 };
 
 reader::Bytes imageOf(const Library& lib) { return reader::Bytes(lib.file->data() + lib.imageStart, lib.imageSize); }
@@ -319,11 +322,7 @@ std::size_t corruptionsOf(const Library& lib) {
 
 // The start and end of every segment the image's directory lists, where truncations change what fails.
 std::vector<std::pair<std::size_t, std::size_t>> segmentEdges(reader::Bytes image) {
-    const auto get32 = [&](std::size_t at) -> std::uint32_t {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = v << 8 | (at + i < image.size() ? std::to_integer<std::uint32_t>(image[at + i]) : 0);
-        return v;
-    };
+    const auto get32 = [&](std::size_t at) { return le32(image, at); };
     std::vector<std::pair<std::size_t, std::size_t>> windows;
     const std::size_t directory = 0x54 + 4ull * (get32(0x20) & 0xFFFF) + ((get32(0x14) & 0x100) ? 4 : 0);
     windows.emplace_back(directory, directory + 15 * 16);
