@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole sweep of damaged type libraries: every truncation length of every wine64 library file and
-# 2000 seeded single-byte corruptions of each, through loading, walking and generation, under the
-# sanitizers of the dev build (the test command runs a smaller deterministic subset of the same test).
+# The whole sweep of damaged type libraries: every truncation length of every wine64 type library (and
+# of each module's headers and resource section) and 2000 seeded single-byte corruptions of each, through
+# loading, walking and generation, under the sanitizers of the dev build. It takes hours: the big images
+# are parsed far into their member records at every length. The test command runs a deterministic subset.
 # Usage: scripts/sweep.sh [gtest filter, default Sweep*]; prints one line per library and the total time.
 set -euo pipefail
 cd "$(dirname "$0")/.."

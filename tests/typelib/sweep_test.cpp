@@ -4,11 +4,12 @@
 // its own headers and resource tree.
 //
 // The test command runs a deterministic subset: of each image every length up to 4 KiB, the lengths
-// around each segment's start and end and 512 seeded others; of each module its headers and resource tree
-// at every length and 512 seeded others; 200 corruptions of each library up to 16 KiB, proportionally
-// fewer (at least 10) of bigger ones. TESSIVAR_SWEEP=full (scripts/sweep.sh) tries every length of every
-// image and module and 2000 corruptions of every library; TESSIVAR_SWEEP_CORRUPTIONS=N sets the number
-// of corruptions.
+// around each segment's start and end and 512 seeded others; of each module its headers and the first
+// 4 KiB of its resource section at every length, and 512 seeded others; 200 corruptions of each library up
+// to 16 KiB, proportionally fewer (at least 10) of bigger ones. TESSIVAR_SWEEP=full (scripts/sweep.sh)
+// tries every length of every image, of each module's headers and resource section up to the type
+// library, and 2000 corruptions of every library; TESSIVAR_SWEEP_CORRUPTIONS=N sets the number of
+// corruptions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -354,15 +355,17 @@ void sweepImageLengths(Sweeper& sweeper, const Library& lib, std::mt19937_64& ra
     }
 }
 
-// A module's own structures: its headers and resource tree at every length and the rest sampled in the
-// subset; every length in the whole sweep. Prefixes that hold the whole resource hold the intact image,
-// so they are loaded but not walked again.
+// A module's own structures: every length through its headers, through its resource section up to the
+// type library (4 KiB of it in the subset) and around the type library's start and end. Prefixes that end
+// inside the type library all fail at the same check, and longer ones hold the intact image: both are
+// sampled, and the longer ones are loaded but not walked again (the image's own lengths are swept bare).
 void sweepModuleLengths(Sweeper& sweeper, const Library& lib, std::mt19937_64& random) {
     const ModuleRegions regions = regionsOf(*lib.file);
     const std::size_t imageEnd = lib.imageStart + lib.imageSize;
-    const auto lengths = lengthsToTry(lib.file->size(), fullSweep(),
+    const std::size_t treeEnd = fullSweep() ? std::max(regions.treeStart, lib.imageStart) : regions.treeStart + 4096;
+    const auto lengths = lengthsToTry(lib.file->size(), false,
                                       {{0, regions.headersEnd + 16},
-                                       {regions.treeStart, regions.treeStart + 4096},
+                                       {regions.treeStart, treeEnd},
                                        {lib.imageStart - std::min<std::size_t>(lib.imageStart, 64), lib.imageStart + 64},
                                        {imageEnd - 64, imageEnd + 64}},
                                       kSubsetLengthSamples, random);
