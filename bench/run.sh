@@ -16,5 +16,8 @@ source scripts/generation-runs.sh
 export WINEPREFIX=$root/build/windows/wineprefix
 WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true  # made once, so its first start is not timed
 start_wine_server
-exec python3 bench/generation_bench.py --portable build/release/tessivar --windows build/windows/tessivar.exe \
-  --work build/bench "$@"
+status=0
+python3 bench/generation_bench.py --portable build/release/tessivar --windows build/windows/tessivar.exe \
+  --work build/bench "$@" || status=$?
+bash bench/reader.sh || status=$?
+exit $status

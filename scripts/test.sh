@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers, the
-# Windows build under Wine, the fuzz targets briefly, and the long javac runs in the optimised build.
+# Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers (the
+# threaded ones also under ThreadSanitizer), the Windows build under Wine, the fuzz targets briefly, and the
+# long javac runs in the optimised build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev -j2
+# The threaded request and worker tests under ThreadSanitizer (suites named for requests, queues, workers
+# or threads).
+cmake --preset tsan
+cmake --build --preset tsan
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/tessivar_tests \
+  --gtest_filter='*Request*.*:*Queue*.*:*Worker*.*:*Thread*.*'
 # The Windows build under Wine: its unit tests, the dialog, the same output as the portable build; then
 # the reader against the platform's own type library loading, library by library.
 bash scripts/test-windows.sh

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,11 +32,16 @@ public:
     explicit FileTypeLibLoader(ReaderOptions options);
     ~FileTypeLibLoader() override;
     HResult load(const std::string& path, std::shared_ptr<const TypeLib>& out) override;
-    // Why the last failed load failed, with the offset of the offending bytes.
-    const ReadStatus& lastStatus() const { return lastStatus_; }
+    // Why the last failed load failed, with the offset of the offending bytes. A copy: the loader may be
+    // shared by threads (a front end and its generation worker).
+    ReadStatus lastStatus() const {
+        std::lock_guard lock(statusMutex_);
+        return lastStatus_;
+    }
 
 private:
     std::shared_ptr<class LoadContext> context_;
+    mutable std::mutex statusMutex_;
     ReadStatus lastStatus_;
 };
 

@@ -670,10 +670,12 @@ FileTypeLibLoader::FileTypeLibLoader(ReaderOptions options)
 FileTypeLibLoader::~FileTypeLibLoader() = default;
 
 HResult FileTypeLibLoader::load(const std::string& path, std::shared_ptr<const TypeLib>& out) {
-    lastStatus_ = ReadStatus::success();
+    ReadStatus status = ReadStatus::success();
     std::shared_ptr<const ReaderTypeLib> lib;
-    const HResult hr = context_->load(path, lib, lastStatus_);
+    const HResult hr = context_->load(path, lib, status);
     out = lib;
+    std::lock_guard lock(statusMutex_);
+    lastStatus_ = std::move(status);
     return hr;
 }
 
