@@ -120,13 +120,16 @@ private:
         }
     }
 
+    // The platform hands texts out as C strings: a stored NUL ends them.
+    static std::string_view untilNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
     std::optional<std::string> name(std::int32_t off) const {
         if (off < 0) return std::nullopt;
         const std::uint64_t at = inSegment(kNames, off, 12, "name table entry");
         const std::uint8_t length = need8(at + 8, "name table entry");
         std::string bytes;
         if (!in_.text(inSegment(kNames, off + 12ll, length, "name text"), length, bytes)) fail("name text", at);
-        return ansiToUtf8(bytes);
+        return ansiToUtf8(untilNul(bytes));
     }
     // Shared decoded texts: names are keyed by offset, strings by offset with bit 32 set.
     Text internedName(std::int32_t off) {
@@ -150,7 +153,7 @@ private:
         const std::uint16_t length = need16(at, "string table entry");
         std::string bytes;
         if (!in_.text(inSegment(kStrings, off + 2ll, length, "string text"), length, bytes)) fail("string text", at);
-        return ansiToUtf8(bytes);
+        return ansiToUtf8(untilNul(bytes));
     }
     Guid guid(std::int32_t off) const {
         Guid g;
