@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,9 +39,19 @@ inline std::optional<std::string> sharedWinePrefix(std::string& why) {
     const fs::path home = fs::read_symlink("/proc/self/exe", ec).parent_path();
     const fs::path prefix = home / "wineprefix";
     const fs::path stamp = home / "wineprefix.ready";
+    // A finished prefix has its type libraries registered; a wineboot cut short leaves a stub registry.
+    auto registered = [&] {
+        std::ifstream in(prefix / "system.reg");
+        std::string line;
+        while (std::getline(in, line)) {
+            for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (line.rfind("[software\\\\classes\\\\typelib\\\\", 0) == 0) return true;
+        }
+        return false;
+    };
     auto ready = [&] {
         std::ifstream in(stamp);
-        return in && std::string(std::istreambuf_iterator<char>(in), {}) == wine && fs::exists(prefix / "system.reg");
+        return in && std::string(std::istreambuf_iterator<char>(in), {}) == wine && registered();
     };
     if (ready()) return prefix.string();
 
@@ -51,13 +62,14 @@ inline std::optional<std::string> sharedWinePrefix(std::string& why) {
         if (lock >= 0) ::close(lock);
         return std::nullopt;
     }
-    if (!ready()) {
+    // On a busy machine wineboot now and then stops before registering anything: it gets three tries.
+    for (int attempt = 0; attempt < 3 && !ready(); ++attempt) {
         fs::remove(stamp, ec);
         fs::remove_all(prefix, ec);
         const std::string env = "WINEPREFIX='" + prefix.string() + "' WINEDEBUG=-all WINEDLLOVERRIDES=mshtml,mscoree= ";
         // wineserver -w: the registry files are written when the prefix's server exits.
         const std::string command = env + "wineboot -i >/dev/null 2>&1; " + env + "wineserver -w";
-        if (std::system(command.c_str()) == 0 && fs::exists(prefix / "system.reg")) std::ofstream(stamp) << wine;
+        if (std::system(command.c_str()) == 0 && registered()) std::ofstream(stamp) << wine;
     }
     ::flock(lock, LOCK_UN);
     ::close(lock);
