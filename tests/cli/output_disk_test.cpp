@@ -210,7 +210,8 @@ TEST_F(OutputOnDisk, NamesFromTheLibraryNeverLeaveTheDestination) {
         EXPECT_TRUE(allowed || runtime) << "written outside the destination: " << path;
     }
     EXPECT_TRUE(fs::is_empty(root / "start"));
-    EXPECT_GE(javaFiles, 10u);
+    // Two of the names end at their stored NUL and so meet as "..": eight files, not ten.
+    EXPECT_GE(javaFiles, 8u);
     EXPECT_TRUE(fs::exists(dest / "build.xml"));
 }
 
