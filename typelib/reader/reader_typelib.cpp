@@ -59,10 +59,10 @@ TypeDesc withLevel(const TypeDesc& td, unsigned level) {
 }
 
 // Parameters a dispatch view hides: a trailing [retval], then a trailing [lcid].
-std::size_t dispatchParamCount(std::span<const ParamRecord> params) {
-    std::size_t n = params.size();
-    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
-    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FLCID)) --n;
+std::size_t dispatchParamCount(const FuncRecord& f) {
+    std::size_t n = f.params.size();
+    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
+    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FLCID)) --n;
     return n;
 }
 
@@ -369,11 +369,10 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
                    : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
     out.elemdescFunc.tdesc = withLevel(f.result, at.depth);
     const MsftImage& image = at.level->lib->image();
-    const std::span<const ParamRecord> params = f.params;
-    std::size_t paramCount = params.size();
+    std::size_t paramCount = f.params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
-        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
-            const TypeDesc& retval = params[paramCount - 1].type;
+        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
+            const TypeDesc& retval = f.params[paramCount - 1].type;
             if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
             out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
             --paramCount;
@@ -381,12 +380,12 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
             out.elemdescFunc.tdesc = TypeDesc{};
             out.elemdescFunc.tdesc.vt = VT_VOID;
         }
-        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
+        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
         out.funckind = FUNC_DISPATCH;
     }
     out.params.resize(paramCount);
     for (std::size_t j = 0; j < paramCount; ++j) {
-        const ParamRecord& p = params[j];
+        const ParamRecord& p = f.params[j];
         out.params[j].tdesc = withLevel(p.type, at.depth);
         out.params[j].paramDesc.flags = p.flags;
         if (p.defaultValue >= 0) out.params[j].paramDesc.defaultValue = image.defaultValues[static_cast<std::size_t>(p.defaultValue)];
@@ -435,11 +434,11 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
     const FuncRecord& f = *m.func;
     if (!f.name || maxNames == 0) return kOk;
     out.push_back(*f.name);
-    const std::span<const ParamRecord> params = m.func->params;
-    const std::size_t count = dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(params) : params.size();
+    const std::size_t count =
+        dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : f.params.size();
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
-        if (!params[j].name) break;
-        out.push_back(*params[j].name);
+        if (!f.params[j].name) break;
+        out.push_back(*f.params[j].name);
     }
     return kOk;
 }
