@@ -72,6 +72,7 @@ public:
         const SegmentRange& infos = segments_[kTypeInfos];
         if (static_cast<std::uint64_t>(typeCount) * kTypeInfoSize > infos.length)
             fail("type count larger than the type info segment", 0x20);
+        checkMemberBlocks(infos.offset, static_cast<std::uint32_t>(typeCount));
         out.types.resize(static_cast<std::size_t>(typeCount));
         for (std::size_t i = 0; i < out.types.size(); ++i) {
             readType(infos.offset + kTypeInfoSize * i, out.types[i]);
@@ -308,23 +309,46 @@ private:
         }
     }
 
-    void readMembers(std::int32_t memOffset, std::uint32_t funcCount, std::uint32_t varCount, TypeRecord& t) {
-        const std::uint32_t n = funcCount + varCount;
-        if (n == 0) return;
+    // Where a type's member records and the arrays after them lie; both inside the image.
+    struct MemberBlock {
+        std::uint64_t records = 0, arrays = 0;
+        std::uint32_t recordBytes = 0;
+    };
+    MemberBlock memberBlock(std::int32_t memOffset, std::uint32_t memberCount) const {
         if (memOffset < 0) fail("member block offset", 0);
         const std::int32_t recordBytes = needI32(static_cast<std::uint32_t>(memOffset), "member block");
         const std::uint64_t records = static_cast<std::uint64_t>(memOffset) + 4;
         if (recordBytes < 0 || !in_.contains(records, static_cast<std::uint32_t>(recordBytes)))
             fail("member records beyond the image", records);
         const std::uint64_t arrays = records + static_cast<std::uint32_t>(recordBytes);
-        if (!in_.contains(arrays, 12ull * n)) fail("member arrays beyond the image", arrays);
+        if (!in_.contains(arrays, 12ull * memberCount)) fail("member arrays beyond the image", arrays);
+        return {records, arrays, static_cast<std::uint32_t>(recordBytes)};
+    }
+
+    // Every type's member block lies inside the image, checked before any is read: a truncated image
+    // fails here at once instead of after reading all the types before the cut.
+    void checkMemberBlocks(std::uint64_t infos, std::uint32_t typeCount) const {
+        for (std::uint32_t i = 0; i < typeCount; ++i) {
+            const std::uint64_t at = infos + kTypeInfoSize * i;
+            const std::uint32_t counts = need32(at + 0x18, "type info");
+            const std::uint32_t n = (counts & 0xFFFF) + (counts >> 16);
+            if (n != 0) memberBlock(needI32(at + 0x04, "type info"), n);
+        }
+    }
+
+    void readMembers(std::int32_t memOffset, std::uint32_t funcCount, std::uint32_t varCount, TypeRecord& t) {
+        const std::uint32_t n = funcCount + varCount;
+        if (n == 0) return;
+        const MemberBlock block = memberBlock(memOffset, n);
+        const std::uint64_t records = block.records, arrays = block.arrays;
+        const std::uint32_t recordBytes = block.recordBytes;
         const auto recordAt = [&](std::uint32_t i, std::uint64_t minimum, std::uint32_t& size, std::uint32_t sizeMask) {
             const std::int32_t rel = needI32(arrays + 4ull * (2 * n + i), "member record offset");
-            if (rel < 0 || !inBounds(static_cast<std::uint32_t>(recordBytes), static_cast<std::uint32_t>(rel), minimum))
+            if (rel < 0 || !inBounds(recordBytes, static_cast<std::uint32_t>(rel), minimum))
                 fail("member record outside its block", arrays);
             const std::uint64_t rec = records + static_cast<std::uint32_t>(rel);
             size = need32(rec, "member record") & sizeMask;
-            if (size < minimum || !inBounds(static_cast<std::uint32_t>(recordBytes), static_cast<std::uint32_t>(rel), size))
+            if (size < minimum || !inBounds(recordBytes, static_cast<std::uint32_t>(rel), size))
                 fail("member record size", rec);
             return rec;
         };
