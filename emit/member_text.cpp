@@ -69,12 +69,40 @@ std::string signatureStart(UsedNames& usedNames, const MemberInfo& m) {
     }
 }
 
+// The declarations of the parameters named `names`, without parentheses.
+std::string declarations(const MemberInfo& m, const std::vector<std::string>& names) {
+    const int n = m.emitCount;
+    if (n < 2 || !isEmittedKind(m)) return {};
+    std::string text;
+    for (int i = 1; i <= n - 1 && static_cast<std::size_t>(i) < names.size(); ++i) {
+        const ParamInfo& p = element(m, i);
+        if (isPut(m) && i == n - 1 && p.javaType.empty()) break;
+        if (i > 1) text += ", ";
+        text += p.byRef < 1 ? p.javaType : refHolderName(p);
+        text += ' ';
+        text += names[static_cast<std::size_t>(i)];
+    }
+    return text;
+}
+
+std::string statement(const MemberInfo& m, const std::vector<std::string>& names);
+
 std::string overloadText(UsedNames& usedNames, const MemberInfo& m) {
-    std::string text = std::string(kIndent) + "public ";
+    std::string text(kIndent);
+    text += "public ";
     text += signatureStart(usedNames, m);
-    if (isEmittedKind(m))
-        text += parameterList(m) + std::string(kThrowsOpen) + callBody(kBodyIndent, m) + std::string(kIndent) + "}";
-    return text + "\r\n";
+    if (isEmittedKind(m)) {
+        const std::vector<std::string> names = javaParameterNames(m);  // the declarations' and the call's
+        text += declarations(m, names);
+        text += kThrowsOpen;
+        text += kBodyIndent;
+        text += statement(m, names);
+        text += "\r\n";
+        text += kIndent;
+        text += '}';
+    }
+    text += "\r\n";
+    return text;
 }
 
 std::string argumentExpression(const ParamInfo& p, const std::string& javaName) {
@@ -147,6 +175,13 @@ std::string putStatement(const MemberInfo& m, const std::vector<std::string>& na
     return "putN(\"" + name + std::string(kObjectArray) + arguments(m, names, 1, n - 2) + "}, " + value + ");";
 }
 
+std::string statement(const MemberInfo& m, const std::vector<std::string>& names) {
+    if (m.invokeKind == INVOKE_FUNC) return methodStatement(m, names);
+    if (m.invokeKind == INVOKE_PROPERTYGET) return getStatement(m, names);
+    if (isPut(m)) return putStatement(m, names);
+    return {};
+}
+
 }  // namespace
 
 std::string javadocText(std::string_view doc) {
@@ -182,34 +217,22 @@ std::vector<std::string> javaParameterNames(const MemberInfo& m, std::set<std::s
 }
 
 std::string parameterList(const MemberInfo& m, const std::set<std::string>& taken) {
-    const int n = m.emitCount;
-    if (n < 2 || !isEmittedKind(m)) return {};
-    const std::vector<std::string> names = javaParameterNames(m, taken);
-    std::string text;
-    for (int i = 1; i <= n - 1 && static_cast<std::size_t>(i) < names.size(); ++i) {
-        const ParamInfo& p = element(m, i);
-        if (isPut(m) && i == n - 1 && p.javaType.empty()) break;
-        if (i > 1) text += ", ";
-        text += (p.byRef < 1 ? p.javaType : refHolderName(p)) + " " + names[static_cast<std::size_t>(i)];
-    }
-    return text;
+    if (m.emitCount < 2 || !isEmittedKind(m)) return {};
+    return declarations(m, javaParameterNames(m, taken));
 }
 
 std::string callBody(std::string_view bodyIndent, const MemberInfo& m) {
-    const std::vector<std::string> names = javaParameterNames(m);
-    std::string statement;
-    if (m.invokeKind == INVOKE_FUNC) statement = methodStatement(m, names);
-    else if (m.invokeKind == INVOKE_PROPERTYGET) statement = getStatement(m, names);
-    else if (isPut(m)) statement = putStatement(m, names);
-    return std::string(bodyIndent) + statement + "\r\n";
+    return std::string(bodyIndent) + statement(m, javaParameterNames(m)) + "\r\n";
 }
 
-std::string memberText(UsedNames& usedNames, MemberInfo member) {
+std::string memberText(UsedNames& usedNames, const MemberInfo& member) {
     if (member.emitCount == -1) return {};
     std::string text = javadocBlock(member.doc);
+    if (member.overloads == 1) return text + overloadText(usedNames, member);
+    MemberInfo overload = member;  // one more argument each time
     for (std::int32_t i = 0; i < member.overloads; ++i) {
-        text += overloadText(usedNames, member);
-        ++member.emitCount;
+        text += overloadText(usedNames, overload);
+        ++overload.emitCount;
     }
     return text;
 }

@@ -19,7 +19,7 @@ inline constexpr std::string_view kBodyIndent = "        ";
 
 // The Javadoc block and the overloads of `member`; getter and setter names enter `usedNames`, method
 // names are looked up in it. Empty for a member left out (emitCount -1).
-std::string memberText(UsedNames& usedNames, MemberInfo member);
+std::string memberText(UsedNames& usedNames, const MemberInfo& member);
 
 // The parameter declarations for the member's current emitCount, without parentheses. `taken` holds
 // names the declaration already uses (a listener's "srcObj").

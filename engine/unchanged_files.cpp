@@ -118,6 +118,7 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openTarget(const std::string& 
 }
 
 void UnchangedFileSkipper::remember(const std::string& key, const std::string& path, std::string bytes) {
+    bytes.shrink_to_fit();  // kept to the end of the request: without the room it grew with
     written_[key] = Written{path, std::make_shared<const std::string>(std::move(bytes))};
 }
 

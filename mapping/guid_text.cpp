@@ -1,15 +1,32 @@
 // GUID <-> text conversions.
 #include "mapping/guid_text.h"
 
-#include <cstdio>
+#include <cstdint>
 
 namespace tessivar {
 
 std::string guidText(const Guid& g) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
-                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
-    return buf;
+    // "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", written out: it is formatted for every type a
+    // run meets, often enough for a formatted print to show.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(38, '-');
+    std::size_t at = 0;
+    const auto put = [&](std::uint32_t value, int digits) {
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text[at++] = kDigits[(value >> shift) & 0xF];
+    };
+    text[at++] = '{';
+    put(g.data1, 8);
+    ++at;
+    put(g.data2, 4);
+    ++at;
+    put(g.data3, 4);
+    ++at;
+    put(g.data4[0], 2);
+    put(g.data4[1], 2);
+    ++at;
+    for (int k = 2; k < 8; ++k) put(g.data4[k], 2);
+    text[at] = '}';
+    return text;
 }
 
 std::optional<Guid> parseGuidText(std::string_view text) {

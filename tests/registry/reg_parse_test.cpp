@@ -72,6 +72,38 @@ TEST(WineRegistryFile, KeyNamesUnescapedAndMatchedIgnoringCase) {
     EXPECT_FALSE(root.find("Control Panel\\"));
 }
 
+// Consecutive key lines share leading keys; each line's values still land in exactly its key.
+TEST(WineRegistryFile, KeyLinesSharingLeadingKeysNameTheirOwnKeys) {
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry("WINE REGISTRY Version 2\n"
+                                   "[A\\\\B\\\\C]\n\"v\"=\"abc\"\n"
+                                   "[A\\\\B]\n\"v\"=\"ab\"\n"
+                                   "[A\\\\BC]\n\"v\"=\"a-bc\"\n"
+                                   "[a\\\\b\\\\D]\n\"v\"=\"abd\"\n"
+                                   "[A\\\\B\\\\C]\n\"w\"=\"abc again\"\n"
+                                   "[X]\n\"v\"=\"x\"\n",
+                                   root));
+    const auto text = [&](std::string_view path, std::string_view name) {
+        const RegValue* v = valueAt(root, path, name);
+        return v ? v->text() : std::string("<missing>");
+    };
+    EXPECT_EQ(text("A\\B\\C", "v"), "abc");
+    EXPECT_EQ(text("A\\B\\C", "w"), "abc again");
+    EXPECT_EQ(text("A\\B", "v"), "ab");
+    EXPECT_EQ(text("A\\BC", "v"), "a-bc");
+    EXPECT_EQ(text("A\\B\\D", "v"), "abd");
+    EXPECT_EQ(text("X", "v"), "x");
+    EXPECT_EQ(root.subkeys.size(), 2u);
+    EXPECT_EQ(root.find("A")->subkeys.size(), 2u);
+    EXPECT_EQ(root.find("A\\B")->subkeys.size(), 2u);
+
+    std::string deep;
+    for (int i = 0; i < 511; ++i) deep += (i ? "\\\\k" : "k");
+    const auto error = parseWineRegistry("WINE REGISTRY Version 2\n[" + deep + "\\\\k]\n[" + deep + "\\\\j\\\\k]\n", root);
+    ASSERT_TRUE(error) << "the depth counts the shared keys too";
+    EXPECT_EQ(error->line, 3u);
+}
+
 TEST(RegExport, BothFormsHoldTheSameValues) {
     const std::string body =
         "\n[HKEY_CLASSES_ROOT\\CLSID\\{C0000000-0000-0000-0000-000000000001}\\ProgID]\n"

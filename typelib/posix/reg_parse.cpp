@@ -1,6 +1,7 @@
 // Line-by-line readers of Wine registry files and regedit exports.
 #include "typelib/posix/reg_parse.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -105,7 +106,13 @@ RegValue stringValue(std::uint32_t type, std::string_view text) {
     return v;
 }
 
-std::size_t utf16Length(std::string_view text) { return toUtf16(text).size(); }
+bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+std::size_t utf16Length(std::string_view text) { return isAscii(text) ? text.size() : toUtf16(text).size(); }
 
 struct Budget {
     std::size_t left;
@@ -122,31 +129,69 @@ struct Budget {
 };
 
 // The key below `root` at a '\'-separated path, made as needed; null with `why` when the path breaks
-// the platform's limits.
-RegNode* makeKeyPath(RegNode& root, std::string_view path, Budget& budget, std::string& why) {
-    RegNode* node = &root;
-    std::size_t depth = 0;
-    while (true) {
-        const std::size_t cut = path.find('\\');
-        const std::string_view name = path.substr(0, cut);
-        if (name.empty()) {
-            why = "empty key name in the key path";
-            return nullptr;
+// the platform's limits. Key lines of a file mostly share their leading keys with the line before, so
+// the keys of the last path are kept and a new path is looked up only from where it departs.
+class KeyPaths {
+public:
+    explicit KeyPaths(RegNode& root) : root_(root) {}
+
+    RegNode* make(std::string_view path, Budget& budget, std::string& why) {
+        std::size_t shared = 0;  // leading keys named byte for byte as in the last path
+        while (shared < ends_.size()) {
+            const std::size_t end = ends_[shared];
+            if (path.size() < end || path.substr(0, end) != std::string_view(last_).substr(0, end) ||
+                (path.size() > end && path[end] != '\\'))
+                break;
+            ++shared;
         }
-        if (++depth > kMaxKeyDepth) {
-            why = "key path deeper than " + std::to_string(kMaxKeyDepth) + " levels";
-            return nullptr;
+        const std::size_t start = shared == 0 ? 0 : ends_[shared - 1] + 1;
+        ends_.resize(shared);
+        nodes_.resize(shared);
+        last_.assign(path);
+        if (shared > 0 && start > path.size()) return nodes_.back();  // the same key again
+        RegNode* node = shared == 0 ? &root_ : nodes_.back();
+        for (std::size_t at = start;;) {
+            const std::size_t cut = std::min(path.find('\\', at), path.size());
+            const std::string_view name = path.substr(at, cut - at);
+            if (name.empty()) {
+                why = "empty key name in the key path";
+                return forget();
+            }
+            if (nodes_.size() + 1 > kMaxKeyDepth) {
+                why = "key path deeper than " + std::to_string(kMaxKeyDepth) + " levels";
+                return forget();
+            }
+            if (utf16Length(name) > kMaxKeyNameChars) {
+                why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
+                return forget();
+            }
+            auto it = node->subkeys.find(name);
+            if (it == node->subkeys.end()) {
+                if (!budget.take(why)) return forget();
+                it = node->subkeys.emplace(std::string(name), std::make_unique<RegNode>()).first;
+            }
+            node = it->second.get();
+            nodes_.push_back(node);
+            ends_.push_back(cut);
+            if (cut == path.size()) return node;
+            at = cut + 1;
         }
-        if (utf16Length(name) > kMaxKeyNameChars) {
-            why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
-            return nullptr;
-        }
-        if (!node->subkeys.contains(name) && !budget.take(why)) return nullptr;
-        node = &node->child(name);
-        if (cut == std::string_view::npos) return node;
-        path.remove_prefix(cut + 1);
     }
-}
+
+private:
+    // A broken path is not kept: the next one is looked up from the root.
+    RegNode* forget() {
+        last_.clear();
+        ends_.clear();
+        nodes_.clear();
+        return nullptr;
+    }
+
+    RegNode& root_;
+    std::string last_;
+    std::vector<std::size_t> ends_;  // where each key's name ends in last_
+    std::vector<RegNode*> nodes_;
+};
 
 bool checkValueName(std::string_view name, std::string& why) {
     if (utf16Length(name) <= kMaxValueNameChars) return true;
@@ -276,6 +321,28 @@ bool readWineString(std::string_view s, std::size_t& pos, char end, std::u16stri
     return false;
 }
 
+// The same string as UTF-8 text. Most are ASCII whose only escapes are \\ and \": those are read here.
+bool readWineText(std::string_view s, std::size_t& pos, char end, std::string& out, std::string& why) {
+    out.clear();
+    std::size_t run = pos;  // start of the characters not yet appended
+    for (std::size_t i = pos; i < s.size() && static_cast<unsigned char>(s[i]) < 0x80; ++i) {
+        if (s[i] == end) {
+            out.append(s.substr(run, i - run));
+            pos = i + 1;
+            return true;
+        }
+        if (s[i] == '\\') {
+            if (i + 1 == s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) break;
+            out.append(s.substr(run, i - run));
+            run = ++i;  // the escaped character starts the next run
+        }
+    }
+    std::u16string units;
+    if (!readWineString(s, pos, end, units, why)) return false;
+    out = fromUtf16(units);
+    return true;
+}
+
 bool readWineData(Lines& lines, std::string_view rest, RegValue& v, std::string& why) {
     std::uint32_t strType = REG_SZ;
     if (rest.starts_with("str(")) {
@@ -287,6 +354,13 @@ bool readWineData(Lines& lines, std::string_view rest, RegValue& v, std::string&
         }
         strType = *type;
         rest.remove_prefix(i + 2);
+    }
+    if (rest.starts_with('"') && isStringType(strType)) {
+        std::size_t pos = 1;
+        std::string text;
+        if (!readWineText(rest, pos, '"', text, why) || !onlyBlanksAfter(rest, pos, why)) return false;
+        v = stringValue(strType, text);  // Wine writes the quoted form only for data ending in a zero
+        return true;
     }
     if (rest.starts_with('"')) {
         std::size_t pos = 1;
@@ -443,14 +517,15 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
     if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
         return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
     RegNode* key = nullptr;
+    KeyPaths keyPaths(root);
     while (lines.next(line)) {
         line = trimLeft(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;  // comments and key options
         if (line[0] == '[') {
             std::size_t pos = 1;
-            std::u16string path;
-            if (!readWineString(line, pos, ']', path, why)) return fail("key line: " + why);
-            key = makeKeyPath(root, fromUtf16(path), budget, why);  // the time stamp after ']' is not needed
+            std::string path;
+            if (!readWineText(line, pos, ']', path, why)) return fail("key line: " + why);
+            key = keyPaths.make(path, budget, why);  // the time stamp after ']' is not needed
             if (!key) return fail(why);
             continue;
         }
@@ -459,9 +534,7 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
         std::size_t pos = 1;
         std::string name;
         if (line[0] == '"') {
-            std::u16string units;
-            if (!readWineString(line, pos, '"', units, why)) return fail("value name: " + why);
-            name = fromUtf16(units);
+            if (!readWineText(line, pos, '"', name, why)) return fail("value name: " + why);
             if (!checkValueName(name, why)) return fail(why);
         }
         while (pos < line.size() && isBlank(line[pos])) ++pos;
@@ -522,7 +595,7 @@ std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& ro
                     parent->remove(last == std::string_view::npos ? rest : rest.substr(last + 1));
                 continue;
             }
-            key = rest.empty() ? root : makeKeyPath(*root, rest, budget, why);
+            key = rest.empty() ? root : KeyPaths(*root).make(rest, budget, why);  // keys may be deleted between lines
             if (!key) return fail(why);
             dropping = false;
             continue;
