@@ -7,7 +7,7 @@ several runs, each figure against its target.
   3. growth: time per interface over synthetic libraries of 100, 1,000 and 10,000 dispatch interfaces
   4. peak resident memory of the portable mshtml run
 
-Both builds run through scripts/generation-runs.sh, as the output comparison of the two builds does.
+Both builds run the commands of scripts/generation-runs.sh, as the output comparison of the two builds does.
 bench/run.sh builds what is needed and calls this; see --help for the options.
 """
 import argparse
@@ -51,6 +51,13 @@ def helper(function: str, *args: str) -> list:
     return ["bash", "-c", f'source "{RUNS_SCRIPT}" && {function} "$@"', function, *args]
 
 
+def command_of(function: str, *args: str) -> list:
+    """The command a function of the runs script would run, so that only the tool itself is timed."""
+    words = subprocess.run(helper(function, *args), env={**os.environ, "GENERATION_PRINT": "1"}, check=True,
+                           capture_output=True).stdout.split(b"\0")[:-1]
+    return [w.decode() for w in words]
+
+
 class Bench:
     def __init__(self, options):
         self.o = options
@@ -73,7 +80,7 @@ class Bench:
             dest = self.fresh(f"{build}-{os.path.basename(library)}")
             os.makedirs(os.path.dirname(dest), exist_ok=True)
             tool = self.o.portable if build == "portable" else self.o.windows
-            runs.append(run_measured(helper(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
+            runs.append(run_measured(command_of(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
                                      dest + ".log"))
         return runs, dest
 

@@ -17,18 +17,22 @@ start_wine_server() {
   wineserver -p 10 2>/dev/null || true
 }
 
+# Runs a command; with GENERATION_PRINT set, prints its words NUL-separated instead (the benchmarks time
+# the tool alone, without a shell started around it).
+run_or_print() { if [ -n "${GENERATION_PRINT:-}" ]; then printf '%s\0' "$@"; else "$@"; fi; }
+
 generation_module() { local name=${1##*/}; printf '%s' "${name%.*}"; }
 
 generate_all_portable() {
   local tool=$1 lib=$2 dest=$3 runtime=$4
   shift 4
-  "$tool" generate --all --jar-module "$(generation_module "$lib")" --package org.example.wine "$@" \
+  run_or_print "$tool" generate --all --jar-module "$(generation_module "$lib")" --package org.example.wine "$@" \
     --typelib "$lib" --dest "$dest" --runtime "$runtime"
 }
 
 generate_all_windows() {
   local exe=$1 lib=$2 dest=$3 runtime=$4
   shift 4
-  wine "$exe" generate --all --jar-module "$(generation_module "$lib")" --package org.example.wine "$@" \
+  run_or_print wine "$exe" generate --all --jar-module "$(generation_module "$lib")" --package org.example.wine "$@" \
     --typelib "$(winpath "$lib")" --dest "$(winpath "$dest")" --runtime "$(winpath "$runtime")"
 }

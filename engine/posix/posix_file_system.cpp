@@ -25,15 +25,20 @@ std::string replacementPath(const std::string& folder) {
     return folder + replacementFileName(static_cast<unsigned long>(::getpid()));
 }
 
-// Gives the nameless file of `fd` a fresh name in `folder`: that name, or "" when it cannot be linked.
-std::string linkNameless(int fd, const std::string& folder) {
+// Gives the nameless file of `fd` the name `name`, which must not exist yet (errno EEXIST when it does).
+bool linkNameless(int fd, const std::string& name) {
     const std::string fdPath = "/proc/self/fd/" + std::to_string(fd);
+    int result = ::linkat(AT_FDCWD, fdPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    if (result != 0 && errno == ENOENT)  // no /proc: the direct way, which needs privileges
+        result = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+    return result == 0;
+}
+
+// Gives the nameless file of `fd` a fresh name in `folder`: that name, or "" when it cannot be linked.
+std::string linkNamelessBeside(int fd, const std::string& folder) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = replacementPath(folder);
-        int result = ::linkat(AT_FDCWD, fdPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
-        if (result != 0 && errno == ENOENT)  // no /proc: the direct way, which needs privileges
-            result = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
-        if (result == 0) return name;
+        if (linkNameless(fd, name)) return name;
         if (errno != EEXIST) break;
     }
     return {};
@@ -68,7 +73,14 @@ public:
         if (fd_ < 0) return ok_;
         ok_ = flush() && ok_;
         if (ok_ && kind_ == Kind::Nameless) {
-            temporary_ = linkNameless(fd_, folder_);
+            // Where nothing stands at the target yet, the file takes its name at once, in one step;
+            // else it is named beside it and renamed over it.
+            if (linkNameless(fd_, target_)) {
+                ok_ = ::close(fd_) == 0;
+                fd_ = -1;
+                return ok_;
+            }
+            temporary_ = linkNamelessBeside(fd_, folder_);
             ok_ = !temporary_.empty();
         }
         if (::close(fd_) != 0) ok_ = false;
