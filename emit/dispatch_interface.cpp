@@ -106,7 +106,6 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
         const std::shared_ptr<const CollectedMembers> members = membersOf(generator, entry, lib, index, attr);
         const bool unknownPtr = attr.wTypeFlags == TYPEFLAG_FOLEAUTOMATION;
         writeClassPart(generator, entry.typeLibPath, file, entry, unknownPtr, false);
-        generator.usedNames = members->usedNames;
         file.write(members->text);
     }
     file.writeLine("}");

@@ -105,7 +105,6 @@ public:
     ClassEntrySet coClasses;
     std::set<std::string, CodeUnitLess> writtenNames;
     std::set<std::string, CodeUnitLess> referencedLibs;
-    std::set<std::string, CodeUnitLess> usedNames;
     bool hiddenSwitch = false;
     std::string jarModule;
     std::string runtimeJarPath;

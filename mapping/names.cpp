@@ -18,7 +18,7 @@ const ReservedNames& ReservedNames::instance() {
     return names;
 }
 
-bool ReservedNames::contains(std::string_view name) const { return names_.count(std::string(name)) != 0; }
+bool ReservedNames::contains(std::string_view name) const { return names_.count(name) != 0; }
 
 std::string safeIdentifier(std::string_view name) {
     if (ReservedNames::instance().contains(name)) return "_" + std::string(name);

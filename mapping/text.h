@@ -12,7 +12,8 @@ namespace tessivar {
 int compareCodeUnits(std::string_view a, std::string_view b);
 
 struct CodeUnitLess {
-    bool operator()(const std::string& a, const std::string& b) const { return compareCodeUnits(a, b) < 0; }
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return compareCodeUnits(a, b) < 0; }
 };
 
 // Case-insensitive comparison of narrow text in the manner of the ANSI comparison the program uses
