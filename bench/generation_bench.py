@@ -65,7 +65,14 @@ class Bench:
         self.runtime = os.path.join(self.work, "kovra")
         self.serial = 0
         self.misses = 0
-        shutil.rmtree(self.work, ignore_errors=True)
+        # A file system without a journal (ext4 as this machine has it) skips recently freed inodes when
+        # it makes files, for minutes after a removal: an earlier run's trees are moved aside now and
+        # removed only after the measurements, as are this run's.
+        self.leftovers = []
+        if os.path.exists(self.work):
+            aside = f"{self.work}.old-{os.getpid()}"
+            os.rename(self.work, aside)
+            self.leftovers.append(aside)
         subprocess.run(helper("make_runtime_folder", self.runtime), check=True)
 
     def fresh(self, label: str) -> str:
@@ -166,7 +173,8 @@ def main() -> int:
     bench.growth()
     bench.memory(libraries[0], portable)
     print(f"{bench.misses} target(s) missed")
-    shutil.rmtree(os.path.join(bench.work, "runs"))
+    for folder in [os.path.join(bench.work, "runs"), *bench.leftovers]:
+        shutil.rmtree(folder, ignore_errors=True)
     return 0
 
 
