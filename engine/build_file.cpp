@@ -18,6 +18,24 @@ std::size_t placeholderLength(std::string_view text) {
     return end > 1 && end < text.size() && text[end] == '$' ? end + 1 : 0;
 }
 
+// A value inside a quoted attribute: the characters XML gives a meaning there are written as references,
+// so a runtime folder such as "/opt/R&D/kovra" still makes a file Ant can read. Other text stays as it is.
+void appendAttributeText(std::string& out, std::string_view value) {
+    for (const char c : value) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            case '\t': out += "&#9;"; break;  // a parser would read these three as blanks
+            case '\n': out += "&#10;"; break;
+            case '\r': out += "&#13;"; break;
+            default: out += c;
+        }
+    }
+}
+
 }  // namespace
 
 std::string expandBuildTemplate(std::string_view jarModule, std::string_view runtimeJarPath) {
@@ -32,8 +50,8 @@ std::string expandBuildTemplate(std::string_view jarModule, std::string_view run
             continue;
         }
         const std::string_view placeholder = rest.substr(0, length);
-        if (placeholder == kProjectNamePlaceholder) out += jarModule;
-        else if (placeholder == kRuntimeClassPathPlaceholder) out += runtimeJarPath;
+        if (placeholder == kProjectNamePlaceholder) appendAttributeText(out, jarModule);
+        else if (placeholder == kRuntimeClassPathPlaceholder) appendAttributeText(out, runtimeJarPath);
         else throw std::logic_error("build template: unknown placeholder " + std::string(placeholder));
         pos += length;
     }

@@ -65,6 +65,15 @@ TEST(BuildTemplate, ValuesAreInsertedAsTheyAre) {
     EXPECT_EQ(count("$KOVRA.CLASS.PATH$"), 7u);
 }
 
+TEST(BuildTemplate, MarkupInValuesIsWrittenAsReferences) {
+    // Unescaped, these made a file no XML reader accepts (or one whose attributes said something else).
+    const std::string text = expandBuildTemplate("R&D <\"tools\"> 'x'", "/opt/R&D/\n/kovra.jar");
+    EXPECT_NE(text.find("<project name=\"R&amp;D &lt;&quot;tools&quot;&gt; &apos;x&apos;\" basedir"), std::string::npos);
+    EXPECT_NE(text.find("<jar jarfile=\"lib/R&amp;D &lt;&quot;tools&quot;&gt; &apos;x&apos;.jar\">"), std::string::npos);
+    EXPECT_NE(text.find("value=\"/opt/R&amp;D/&#10;/kovra.jar\"/>"), std::string::npos);
+    EXPECT_EQ(text.find("R&D"), std::string::npos);
+}
+
 TEST_F(BuildFileTest, LogLineFollowsTheAttemptEvenWhenTheFileCannotBeCreated) {
     generator.destination = "/missing";
     writeBuildFile(generator);
