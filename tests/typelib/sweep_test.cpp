@@ -231,6 +231,19 @@ double secondsOf(Clock::duration d) { return std::chrono::duration<double>(d).co
 // Whether a loaded input is walked and generated.
 enum class Walk { Always, Never };
 
+// TESSIVAR_SWEEP_SHARD=K/N: this process takes every Nth input from the Kth on, so N processes share
+// one library's sweep (the whole sweep of the largest takes over an hour on one processor).
+struct Shard {
+    unsigned index = 0, count = 1;
+    static Shard fromEnvironment() {
+        Shard shard;
+        if (const char* given = std::getenv("TESSIVAR_SWEEP_SHARD"))
+            if (std::sscanf(given, "%u/%u", &shard.index, &shard.count) != 2 || shard.count == 0 || shard.index >= shard.count)
+                shard = Shard{};
+        return shard;
+    }
+};
+
 class Sweeper {
 public:
     Sweeper(Watchdog& watchdog, Tally& tally) : watchdog_(watchdog), tally_(tally) {}
@@ -251,6 +264,7 @@ public:
 
     // One damaged input, loaded from a module or a bare image; true when it loads.
     bool run(const std::string& what, reader::Bytes bytes, std::uint32_t resourceId, Walk walk = Walk::Always) {
+        if (seen_++ % shard_.count != shard_.index) return false;  // another process's input
         const Clock::time_point start = Clock::now();
         watchdog_.begin(what, limit_);
         std::shared_ptr<const TypeLib> loaded;
@@ -296,6 +310,8 @@ private:
 
     Watchdog& watchdog_;
     Tally& tally_;
+    const Shard shard_ = Shard::fromEnvironment();
+    std::size_t seen_ = 0;
     Clock::duration intact_{}, limit_ = std::chrono::seconds(10);
 };
 
