@@ -5,6 +5,8 @@
 # as many at a time as there are processors. It takes hours: the big images are parsed far into their
 # member records at every length. The test command runs a deterministic subset of the same tests.
 # Usage: scripts/sweep.sh [ctest name regex, default Sweep]; the per-library lines go to build/sweep.log.
+# One library's sweep can be shared between processes: TESSIVAR_SWEEP=full TESSIVAR_SWEEP_SHARD=K/N
+# build/dev/tests/tessivar_tests --gtest_filter='WineLibraries/Sweep.*/mshtml_tlb' for K = 0 .. N-1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
