@@ -23,12 +23,6 @@ const RegNode* RegNode::find(std::string_view path) const {
     return node;
 }
 
-RegNode& RegNode::child(std::string_view name) {
-    auto it = subkeys.find(name);
-    if (it == subkeys.end()) it = subkeys.emplace(std::string(name), std::make_unique<RegNode>()).first;
-    return *it->second;
-}
-
 void RegNode::remove(std::string_view name) {
     const auto it = subkeys.find(name);
     if (it != subkeys.end()) subkeys.erase(it);

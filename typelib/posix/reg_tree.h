@@ -32,8 +32,6 @@ struct RegNode {
     // An empty path is this key.
     const RegNode* find(std::string_view path) const;
     RegNode* find(std::string_view path) { return const_cast<RegNode*>(std::as_const(*this).find(path)); }
-    // The direct subkey of that name, made when missing.
-    RegNode& child(std::string_view name);
     // Removes the direct subkey of that name with everything below it.
     void remove(std::string_view name);
 };
