@@ -72,20 +72,15 @@ public:
     bool close() override {
         if (fd_ < 0) return ok_;
         ok_ = flush() && ok_;
-        if (ok_ && kind_ == Kind::Nameless) {
-            // Where nothing stands at the target yet, the file takes its name at once, in one step;
-            // else it is named beside it and renamed over it.
-            if (linkNameless(fd_, target_)) {
-                ok_ = ::close(fd_) == 0;
-                fd_ = -1;
-                return ok_;
-            }
+        // Where nothing stands at the target yet, the file takes its name at once, in one step; else it
+        // is named beside it and renamed over it.
+        if (ok_ && kind_ == Kind::Nameless && !linkNameless(fd_, target_)) {
             temporary_ = linkNamelessBeside(fd_, folder_);
             ok_ = !temporary_.empty();
         }
         if (::close(fd_) != 0) ok_ = false;
         fd_ = -1;
-        if (temporary_.empty()) return ok_;  // written directly, or never named
+        if (temporary_.empty()) return ok_;  // written directly, named in place, or never named
         if (ok_ && ::rename(temporary_.c_str(), target_.c_str()) != 0) ok_ = false;
         if (!ok_) ::unlink(temporary_.c_str());
         return ok_;
