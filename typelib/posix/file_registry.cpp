@@ -7,11 +7,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
 #include "mapping/text.h"
+#include "typelib/file_bytes.h"
 #include "typelib/posix/reg_parse.h"
 
 namespace tessivar {
@@ -170,19 +170,12 @@ std::string located(const std::string& label, const RegParseError& e) {
     return label + ": line " + std::to_string(e.line) + ": " + e.message;
 }
 
-// The whole file, or an error text; refuses files beyond the size limit.
-std::optional<std::string> readBounded(const std::string& path, std::string& bytes) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec) return path + ": cannot be read (" + ec.message() + ")";
-    if (size > kMaxRegistryFileBytes) return path + ": larger than the 256 MiB a registry file may have";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return path + ": cannot be opened";
-    bytes.resize(static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return path + ": read error";
-    return std::nullopt;
+// The whole file, or null with an error text; refuses files beyond the size limit.
+std::unique_ptr<const FileBytes> readBounded(const std::string& path, std::string& error) {
+    std::string why;
+    auto bytes = readFileBytes(path, kMaxRegistryFileBytes, why);
+    if (!bytes) error = path + ": " + why;
+    return bytes;
 }
 
 DriveMap prefixDrives(const std::string& prefix) {
@@ -233,18 +226,21 @@ RegistryOpenResult registryFromExport(std::string_view bytes, DriveMap drives, E
 RegistryOpenResult openWinePrefixRegistry(const std::string& prefix) {
     const std::string systemPath = (fs::path(prefix) / "system.reg").string();
     const std::string userPath = (fs::path(prefix) / "user.reg").string();
-    std::string systemReg, userReg;
-    if (auto e = readBounded(systemPath, systemReg)) return {nullptr, *e};
+    std::string error;
+    const auto systemReg = readBounded(systemPath, error);
+    if (!systemReg) return {nullptr, error};
+    std::unique_ptr<const FileBytes> userReg;
     std::error_code ec;
-    if (fs::exists(userPath, ec))
-        if (auto e = readBounded(userPath, userReg)) return {nullptr, *e};
-    return registryFromWineFiles(systemReg, userReg, prefixDrives(prefix), systemPath, userPath);
+    if (fs::exists(userPath, ec) && !(userReg = readBounded(userPath, error))) return {nullptr, error};
+    return registryFromWineFiles(systemReg->text(), userReg ? userReg->text() : std::string_view{}, prefixDrives(prefix),
+                                 systemPath, userPath);
 }
 
 RegistryOpenResult openRegExportRegistry(const std::string& file, DriveMap drives, EnvironmentMap environment) {
-    std::string bytes;
-    if (auto e = readBounded(file, bytes)) return {nullptr, *e};
-    return registryFromExport(bytes, std::move(drives), std::move(environment), file);
+    std::string error;
+    const auto bytes = readBounded(file, error);
+    if (!bytes) return {nullptr, error};
+    return registryFromExport(bytes->text(), std::move(drives), std::move(environment), file);
 }
 
 std::string mapWindowsPath(std::string_view path, const DriveMap& drives) {

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 
+#include "typelib/file_bytes.h"
 #include "typelib/reader/file_loader.h"
 #include "typelib/reader/msft_image.h"
 #include "typelib/reader/pe_resource.h"
@@ -525,19 +525,6 @@ HResult ReaderTypeInfo::refTypeInfo(HRefType handle, std::shared_ptr<const TypeI
 
 namespace {
 
-// The file's bytes, left uninitialised until read: filling them first would touch every page twice.
-HResult readWholeFile(const std::string& path, std::unique_ptr<std::byte[]>& out, std::size_t& size) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) return kCantLoadLibrary;
-    const std::streamoff end = file.tellg();
-    if (end < 0 || static_cast<std::uint64_t>(end) > kMaxImageSize * 4) return kCantLoadLibrary;
-    size = static_cast<std::size_t>(end);
-    out = std::make_unique_for_overwrite<std::byte[]>(size);
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(out.get()), end)) return kCantLoadLibrary;
-    return kOk;
-}
-
 ReadStatus imageOf(Bytes file, std::uint32_t resourceId, MsftImage& image) {
     Bytes bytes = file;
     if (looksLikeModule(bytes)) {
@@ -571,14 +558,14 @@ HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderT
         out = it->second;
         return kOk;
     }
-    std::unique_ptr<std::byte[]> bytes;
-    std::size_t size = 0;
-    if (readWholeFile(file, bytes, size) != kOk) {
+    std::string why;
+    const std::unique_ptr<const FileBytes> bytes = readFileBytes(file, kMaxImageSize * 4, why);
+    if (!bytes) {
         status = ReadStatus::fail(kCantLoadLibrary, "the file cannot be read");
         return status.code;
     }
     MsftImage image;
-    status = imageOf(Bytes(bytes.get(), size), where.resourceId, image);
+    status = imageOf(bytes->bytes(), where.resourceId, image);
     if (!status.ok()) return status.code;
     out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
     byPath_.emplace(key, out);
