@@ -3,19 +3,32 @@
 
 #include <utility>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 namespace tessivar {
 
-// The first write of a path in the request: straight to the target, its bytes kept for later rewrites.
+UnchangedFileSkipper::Digest UnchangedFileSkipper::Digest::of(std::string_view bytes) {
+    const XXH128_hash_t h = XXH3_128bits(bytes.data(), bytes.size());
+    return Digest{h.low64, h.high64, bytes.size()};
+}
+
+// The first write of a path in the request: straight to the target, its digest kept for later rewrites.
 class UnchangedFileSkipper::PassThroughFile : public OutputFile {
 public:
     PassThroughFile(UnchangedFileSkipper& owner, std::unique_ptr<OutputFile> file, std::string key, std::string path)
-        : owner_(owner), file_(std::move(file)), key_(std::move(key)), path_(std::move(path)) {}
+        : owner_(owner), file_(std::move(file)), key_(std::move(key)), path_(std::move(path)) {
+        XXH3_128bits_reset(&hash_);
+    }
     ~PassThroughFile() override { close(); }
 
     bool write(std::string_view bytes) override {
         if (!file_) return false;
         if (!file_->write(bytes)) failed_ = true;
-        if (!failed_ && !key_.empty()) bytes_.append(bytes);
+        if (!failed_ && !key_.empty()) {
+            XXH3_128bits_update(&hash_, bytes.data(), bytes.size());
+            size_ += bytes.size();
+        }
         return !failed_;
     }
 
@@ -23,35 +36,33 @@ public:
         if (!file_) return !failed_;
         if (!file_->close()) failed_ = true;
         file_.reset();
-        if (!failed_ && !key_.empty()) owner_.remember(key_, path_, std::move(bytes_));
+        if (!failed_ && !key_.empty()) {
+            const XXH128_hash_t h = XXH3_128bits_digest(&hash_);
+            owner_.remember(key_, path_, Digest{h.low64, h.high64, size_});
+        }
         return !failed_;
     }
 
 private:
     UnchangedFileSkipper& owner_;
     std::unique_ptr<OutputFile> file_;
-    std::string key_, path_, bytes_;
+    std::string key_, path_;
+    XXH3_state_t hash_;
+    std::size_t size_ = 0;
     bool failed_ = false;
 };
 
-// A rewrite: compared with the last write as it comes, gathered in memory from the first difference on,
-// and written at the close only when the bytes differ.
+// A rewrite: gathered in memory and written at the close only when its bytes differ from the last write.
 class UnchangedFileSkipper::GatheredFile : public OutputFile {
 public:
-    GatheredFile(UnchangedFileSkipper& owner, std::string key, std::string path, std::shared_ptr<const std::string> last)
-        : owner_(owner), key_(std::move(key)), path_(std::move(path)), last_(std::move(last)) {}
+    GatheredFile(UnchangedFileSkipper& owner, std::string key, std::string path, const Written& last)
+        : owner_(owner), key_(std::move(key)), path_(std::move(path)), last_(last) {
+        bytes_.reserve(last.digest.size);
+    }
     ~GatheredFile() override { close(); }
 
     bool write(std::string_view bytes) override {
         if (closed_) return false;
-        if (!differs_) {
-            if (last_->size() - same_ >= bytes.size() && last_->compare(same_, bytes.size(), bytes) == 0) {
-                same_ += bytes.size();
-                return true;
-            }
-            differs_ = true;
-            bytes_.assign(*last_, 0, same_);
-        }
         bytes_.append(bytes);
         return true;
     }
@@ -61,25 +72,23 @@ public:
         closed_ = true;
         const auto known = owner_.written_.find(key_);
         const bool stillLast = known != owner_.written_.end() && known->second.spelling == path_ &&
-                               known->second.bytes == last_;  // nothing wrote the file in between
-        if (!differs_ && same_ == last_->size() && stillLast) {
+                               known->second.serial == last_.serial;  // nothing wrote the file in between
+        const Digest digest = Digest::of(bytes_);
+        if (stillLast && digest == last_.digest) {
             ++owner_.filesLeftAlone_;
             return ok_ = true;
         }
-        if (!differs_) bytes_.assign(*last_, 0, same_);
         std::unique_ptr<OutputFile> file = owner_.openTarget(path_, key_);
         ok_ = file && file->write(bytes_);
         if (file && !file->close()) ok_ = false;
-        if (ok_) owner_.remember(key_, path_, std::move(bytes_));
+        if (ok_) owner_.remember(key_, path_, digest);
         return ok_;
     }
 
 private:
     UnchangedFileSkipper& owner_;
     std::string key_, path_;
-    std::shared_ptr<const std::string> last_;  // the bytes of the last write
-    std::size_t same_ = 0;                     // bytes so far equal to the start of last_
-    bool differs_ = false;                     // once set, bytes_ holds everything written
+    Written last_;
     std::string bytes_;
     bool closed_ = false;
     bool ok_ = false;
@@ -103,11 +112,24 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openForWriting(const std::stri
     if (!key.empty()) {
         const auto known = written_.find(key);
         if (known != written_.end() && known->second.spelling == path)
-            return std::make_unique<GatheredFile>(*this, std::move(key), path, known->second.bytes);
+            return std::make_unique<GatheredFile>(*this, std::move(key), path, known->second);
     }
     std::unique_ptr<OutputFile> file = openTarget(path, key);
     if (!file) return nullptr;
     return std::make_unique<PassThroughFile>(*this, std::move(file), std::move(key), path);
+}
+
+bool UnchangedFileSkipper::isFolder(const std::string& path) {
+    if (folders_.contains(path)) return true;
+    if (!target_.isFolder(path)) return false;
+    folders_.insert(path);
+    return true;
+}
+
+bool UnchangedFileSkipper::makeFolder(const std::string& path) {
+    if (!target_.makeFolder(path)) return false;
+    folders_.insert(path);
+    return true;
 }
 
 std::unique_ptr<OutputFile> UnchangedFileSkipper::openTarget(const std::string& path, const std::string& key) {
@@ -117,9 +139,8 @@ std::unique_ptr<OutputFile> UnchangedFileSkipper::openTarget(const std::string& 
     return target_.openForWriting(path);
 }
 
-void UnchangedFileSkipper::remember(const std::string& key, const std::string& path, std::string bytes) {
-    bytes.shrink_to_fit();  // kept to the end of the request: without the room it grew with
-    written_[key] = Written{path, std::make_shared<const std::string>(std::move(bytes))};
+void UnchangedFileSkipper::remember(const std::string& key, const std::string& path, const Digest& digest) {
+    written_[key] = Written{path, digest, ++serial_};
 }
 
 }  // namespace tessivar

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3
-  libgtest-dev libgmock-dev googletest libcli11-dev
+  libgtest-dev libgmock-dev googletest libcli11-dev libxxhash-dev
   clang-14 libclang-rt-14-dev
   mingw-w64-tools g++-mingw-w64-x86-64-posix
   wine wine64 wine64-tools libwine-dev

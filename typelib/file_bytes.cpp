@@ -1,14 +1,18 @@
 // Whole files read into memory.
 #include "typelib/file_bytes.h"
 
+#include <cerrno>
 #include <fstream>
+#include <system_error>
 
 namespace tessivar {
 
 std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
-        why = "cannot be opened";
+        why = "cannot be read";
+        if (errno != 0) why += " (" + std::generic_category().message(errno) + ")";
         return nullptr;
     }
     const std::streamoff end = in.tellg();

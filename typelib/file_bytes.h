@@ -22,7 +22,7 @@ private:
     std::size_t size_;
 };
 
-// The file's bytes, or null with `why` ("cannot be opened", "is larger than ...", "read error")
+// The file's bytes, or null with `why` ("cannot be read (why)", "is larger than ...", "read error")
 // when it cannot be read or has more than maxBytes.
 std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why);
 

@@ -9,22 +9,25 @@ void ConsoleUi::appendLog(const std::string& line) {
     clearProgress();
     if (isError) {
         ++errors_;
+        flushLog();
         err_ << line << '\n';
     } else {
         out_ << line << '\n';
-        out_.flush();
+        if (flushEachLine_) out_.flush();
     }
     drawProgress();
 }
 
 void ConsoleUi::messageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
     clearProgress();
+    flushLog();
     if (icon == MessageIcon::Error) ++errors_;
     err_ << caption << ": " << text << '\n';
     drawProgress();
 }
 
 void ConsoleUi::progress(std::size_t done, std::size_t total) {
+    out_.flush();
     if (!showProgress_) return;
     clearProgress();
     done_ = done;
@@ -37,6 +40,10 @@ void ConsoleUi::progress(std::size_t done, std::size_t total) {
         total_ = 0;
     }
     err_.flush();
+}
+
+void ConsoleUi::flushLog() {
+    if (!flushEachLine_) out_.flush();
 }
 
 void ConsoleUi::drawProgress() {

@@ -27,6 +27,9 @@ public:
     // The command line's own errors, in the form of the run's "Error" messages.
     void error(const std::string& text) { messageBox(text, "Error", MessageIcon::Error); }
     void progress(std::size_t done, std::size_t total);
+    // With false, log lines are written out when a class is done (and before any message), not one by
+    // one: a log going to a file or a pipe then costs a write per class instead of one per line.
+    void flushEachLine(bool each) { flushEachLine_ = each; }
 
     int errors() const { return errors_; }
 
@@ -34,11 +37,14 @@ private:
     // Log lines and messages go above the progress line, which is drawn again below them.
     void clearProgress();
     void drawProgress();
+    // Log lines held back go out before anything is written to standard error, which may be the same file.
+    void flushLog();
 
     std::ostream& out_;
     std::ostream& err_;
     bool quiet_;
     bool showProgress_;
+    bool flushEachLine_ = true;
     bool progressShown_ = false;
     std::size_t done_ = 0, total_ = 0;
     int errors_ = 0;

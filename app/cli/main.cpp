@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
             return usageError(*gen, "give --progid NAME, or --typelib FILE");
         finishSourceOptions(genSource);
         ConsoleUi ui(std::cout, std::cerr, quiet, stderrIsTerminal());
+        ui.flushEachLine(stdoutIsTerminal());
         const auto disk = makeDisk();
         StartFolderFileSystem files(*disk);
         ReadOnlySettings readOnly(*storedSettings);

@@ -20,5 +20,6 @@ std::unique_ptr<SettingsStore> makeSettingsStore();
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out);
 
 bool stderrIsTerminal();
+bool stdoutIsTerminal();
 
 }  // namespace tessivar

@@ -51,6 +51,45 @@ TEST(ConsoleUi, ProgressLineStaysBelowOtherOutput) {
               "2 of 2 classes done\n");            // the last count stays; nothing is drawn after it
 }
 
+// Holds what is written until it is flushed, then adds it to a text both streams share, as standard
+// output and standard error redirected to one file do.
+class HeldBuffer : public std::stringbuf {
+public:
+    explicit HeldBuffer(std::string& file) : file_(file) {}
+    int sync() override {
+        file_ += str();
+        str("");
+        return 0;
+    }
+
+private:
+    std::string& file_;
+};
+
+TEST(ConsoleUi, LogLinesHeldBackGoOutPerClassAndBeforeEveryMessage) {
+    std::string file;
+    HeldBuffer outBuffer(file), errBuffer(file);
+    std::ostream out(&outBuffer), err(&errBuffer);
+    err << std::unitbuf;
+    ConsoleUi ui(out, err, false, false);
+    ui.flushEachLine(false);
+    ui.appendLog("Generating Dispatch interface: /out/A.java");
+    ui.appendLog("Generating Dispatch interface: /out/B.java");
+    EXPECT_EQ(file, "");
+    ui.appendLog("Error: /out/C.java cannot be created.");
+    ui.appendLog("Generating build file: /out/build.xml");
+    ui.messageBox("Enter Module Name.", "Error", MessageIcon::Error);
+    ui.appendLog("Creating folder: /more");
+    ui.progress(1, 2);
+    EXPECT_EQ(file,
+              "Generating Dispatch interface: /out/A.java\n"
+              "Generating Dispatch interface: /out/B.java\n"
+              "Error: /out/C.java cannot be created.\n"
+              "Generating build file: /out/build.xml\n"
+              "Error: Enter Module Name.\n"
+              "Creating folder: /more\n");
+}
+
 TEST(ConsoleUi, NoProgressWhenNotOnATerminal) {
     std::ostringstream out, err;
     ConsoleUi ui(out, err, false, false);

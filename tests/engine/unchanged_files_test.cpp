@@ -99,6 +99,33 @@ TEST_F(UnchangedFilesTest, AFileLeftUnclosedIsClosedLikeAnyOther) {
     EXPECT_EQ(files.filesLeftAlone(), 1);
 }
 
+TEST_F(UnchangedFilesTest, FoldersFoundOrMadeAreAskedForOnceFoldersMissingEveryTime) {
+    struct FolderAsker : MemoryFileSystem {
+        bool isFolder(const std::string& path) override {
+            asked.push_back(path);
+            return MemoryFileSystem::isFolder(path);
+        }
+        std::vector<std::string> asked;
+    } disk;
+    disk.folders.insert("/out");
+    UnchangedFileSkipper files(disk);
+    EXPECT_TRUE(files.isFolder("/out"));
+    EXPECT_TRUE(files.isFolder("/out"));
+    EXPECT_THAT(disk.asked, ElementsAre("/out"));
+    EXPECT_FALSE(files.isFolder("/out/src"));
+    EXPECT_FALSE(files.isFolder("/out/src"));
+    disk.folders.insert("/out/src");  // made by someone else meanwhile
+    EXPECT_TRUE(files.isFolder("/out/src"));
+    EXPECT_TRUE(files.isFolder("/out/src"));
+    EXPECT_THAT(disk.asked, ElementsAre("/out", "/out/src", "/out/src", "/out/src"));
+    EXPECT_TRUE(files.makeFolder("/out/lib"));
+    EXPECT_FALSE(files.makeFolder("/none/deeper"));
+    disk.asked.clear();
+    EXPECT_TRUE(files.isFolder("/out/lib"));
+    EXPECT_FALSE(files.isFolder("/none/deeper"));
+    EXPECT_THAT(disk.asked, ElementsAre("/none/deeper"));
+}
+
 // Generate-all over a library file, with each catalogue entry's own coclass, as the command line does.
 class FileHost : public RequestHost {
 public:

@@ -40,5 +40,6 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 }
 
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool stdoutIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
 }  // namespace tessivar

@@ -42,5 +42,6 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+bool stdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 }  // namespace tessivar
