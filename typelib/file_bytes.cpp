@@ -1,36 +1,28 @@
-// Whole files read into memory.
+// Bytes held in memory.
 #include "typelib/file_bytes.h"
 
-#include <cerrno>
-#include <fstream>
 #include <system_error>
 
 namespace tessivar {
+namespace {
 
-std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        why = "cannot be read";
-        if (errno != 0) why += " (" + std::generic_category().message(errno) + ")";
-        return nullptr;
+class HeldBytes : public FileBytes {
+public:
+    explicit HeldBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::span<const std::byte> bytes() const override {
+        return {reinterpret_cast<const std::byte*>(bytes_.data()), bytes_.size()};
     }
-    const std::streamoff end = in.tellg();
-    if (end < 0) {
-        why = "cannot be read";
-        return nullptr;
-    }
-    if (static_cast<std::uint64_t>(end) > maxBytes) {
-        why = "is larger than the " + std::to_string(maxBytes) + " bytes such a file may have";
-        return nullptr;
-    }
-    auto bytes = std::make_unique<FileBytes>(static_cast<std::size_t>(end));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes->data()), end)) {
-        why = "read error";
-        return nullptr;
-    }
-    return bytes;
+
+private:
+    std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<const FileBytes> fileBytesOf(std::string bytes) { return std::make_unique<HeldBytes>(std::move(bytes)); }
+
+std::string readFailure(int error) {
+    return error == 0 ? "cannot be read" : "cannot be read (" + std::generic_category().message(error) + ")";
 }
 
 }  // namespace tessivar
