@@ -146,7 +146,7 @@ TEST(WinePrefixRegistry, OpensFilesAndDrivesAndNamesBadLines) {
 
     r = openWinePrefixRegistry((prefix.path / "nowhere").string());
     EXPECT_FALSE(r.registry);
-    EXPECT_NE(r.error.find("system.reg: cannot be read"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("system.reg: cannot be opened"), std::string::npos) << r.error;
 }
 
 TEST(RegExportRegistry, OpensFileWithUserDrives) {
