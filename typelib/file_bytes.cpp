@@ -1,9 +1,16 @@
 // Whole files read into memory.
 #include "typelib/file_bytes.h"
 
+#include <cstring>
 #include <fstream>
 
 namespace tessivar {
+
+std::unique_ptr<const FileBytes> copyFileBytes(std::string_view bytes) {
+    auto copy = std::make_unique<FileBytes>(bytes.size());
+    if (!bytes.empty()) std::memcpy(copy->data(), bytes.data(), bytes.size());
+    return copy;
+}
 
 std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);

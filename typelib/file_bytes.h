@@ -22,6 +22,9 @@ private:
     std::size_t size_;
 };
 
+// A copy of bytes already in memory.
+std::unique_ptr<const FileBytes> copyFileBytes(std::string_view bytes);
+
 // The file's bytes, or null with `why` ("cannot be opened", "is larger than ...", "read error")
 // when it cannot be read or has more than maxBytes.
 std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why);

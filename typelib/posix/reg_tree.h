@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "typelib/file_bytes.h"
 #include "typelib/registry.h"
 
 namespace tessivar {
@@ -26,7 +28,13 @@ struct RegNameLess {
 struct RegNode {
     // Each subkey under the name it was first stored with.
     std::map<std::string, std::unique_ptr<RegNode>, RegNameLess> subkeys;
+    // Values of a regedit export.
     std::map<std::string, RegValue, RegNameLess> values;
+    // Values of a Wine registry file, read when asked for: the run of value lines below each of this
+    // key's key lines, in file order, as views of the file. A key line seldom appears more than once,
+    // so the first run is kept in place.
+    std::string_view valueLines;
+    std::vector<std::string_view> moreValueLines;
 
     // The subkey at a '\'-separated relative path; null when any part is missing or empty.
     // An empty path is this key.
@@ -39,6 +47,9 @@ struct RegNode {
 // The roots a file-backed registry offers. HKEY_CLASSES_ROOT is the explicit classes root (exports
 // may name it) layered over the Software\Classes keys of the user and of the machine.
 struct RegRoots {
+    // The Wine registry files whose text the keys' valueLines show; declared first to outlive them.
+    std::unique_ptr<const FileBytes> machineFile;
+    std::unique_ptr<const FileBytes> userFile;
     RegNode classesRoot;
     RegNode localMachine;
     RegNode currentUser;
