@@ -106,6 +106,18 @@ TEST(WineRegistryFile, KeyLinesSharingLeadingKeysNameTheirOwnKeys) {
     EXPECT_EQ(error->line, 3u);
 }
 
+// Keys mostly come in order, but need not: out of order or in another case they still find their key.
+TEST(WineRegistryFile, KeysOutOfOrderFindTheirKey) {
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry("WINE REGISTRY Version 2\n"
+                                   "[K\\\\b]\n[K\\\\d]\n[K\\\\C]\n[K\\\\a]\n[K\\\\D]\n[K\\\\B\\\\x]\n[K\\\\e]\n",
+                                   root));
+    std::vector<std::string> names;
+    for (const auto& [name, key] : root.find("K")->subkeys) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "C", "d", "e"}));
+    EXPECT_TRUE(root.find("k\\B\\X"));
+}
+
 // Values stay in the file's lines until asked for; a lookup gives what storing every line in turn would.
 TEST(WineRegistryFile, RepeatedKeysMergeAndTheLastAssignmentWins) {
     const std::string text =

@@ -139,12 +139,12 @@ public:
 
     RegNode* make(std::string_view path, Budget& budget, std::string& why) {
         std::size_t shared = 0;  // leading keys named byte for byte as in the last path
-        while (shared < ends_.size()) {
-            const std::size_t end = ends_[shared];
-            if (path.size() < end || path.substr(0, end) != std::string_view(last_).substr(0, end) ||
+        for (std::size_t from = 0; shared < ends_.size(); ++shared) {
+            const std::size_t end = ends_[shared];  // the names before `from` are known to match
+            if (path.size() < end || path.substr(from, end - from) != std::string_view(last_).substr(from, end - from) ||
                 (path.size() > end && path[end] != '\\'))
                 break;
-            ++shared;
+            from = end;
         }
         const std::size_t start = shared == 0 ? 0 : ends_[shared - 1] + 1;
         ends_.resize(shared);
@@ -167,10 +167,13 @@ public:
                 why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
                 return forget();
             }
-            auto it = node->subkeys.find(name);
-            if (it == node->subkeys.end()) {
+            // Files mostly list keys in order, so a new key often comes after all its siblings.
+            auto& subkeys = node->subkeys;
+            auto it = !subkeys.empty() && RegNameLess()(subkeys.rbegin()->first, name) ? subkeys.end()
+                                                                                       : subkeys.lower_bound(name);
+            if (it == subkeys.end() || RegNameLess()(name, it->first)) {
                 if (!budget.take(why)) return forget();
-                it = node->subkeys.emplace(std::string(name), std::make_unique<RegNode>()).first;
+                it = subkeys.emplace_hint(it, std::string(name), std::make_unique<RegNode>());
             }
             node = it->second.get();
             nodes_.push_back(node);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "mapping/text.h"
 #include "typelib/file_bytes.h"
 #include "typelib/registry.h"
 
@@ -22,7 +23,7 @@ inline constexpr std::size_t kMaxKeyDepth = 512;          // levels below a root
 // Orders names as the registry compares them: ASCII letters without regard to case.
 struct RegNameLess {
     using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
+    bool operator()(std::string_view a, std::string_view b) const { return compareIgnoreCase(a, b) < 0; }
 };
 
 struct RegNode {
