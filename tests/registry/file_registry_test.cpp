@@ -78,6 +78,31 @@ TEST(FileRegistry, ReadsAreBoundedByTheBufferSize) {
     EXPECT_EQ(key->queryValue("missing", 100, value), kRegFileNotFound);
 }
 
+// A Wine registry reads its values from its own copy of the files, with the same bounds.
+TEST(FileRegistry, WineValuesAreReadFromTheRegistrysOwnCopy) {
+    RegistryOpenResult r = registryFromWineFiles(std::string("WINE REGISTRY Version 2\n"
+                                                             "[Software\\\\Classes\\\\K]\n"
+                                                             "@=\"abcd\"\n"
+                                                             "\"Bytes\"=hex:01,02,\\\n"
+                                                             "  03\n"
+                                                             "[Software\\\\Classes\\\\k]\n"
+                                                             "\"bytes\"=hex:01,02,03,04\n"),
+                                                 "", {});
+    ASSERT_TRUE(r.registry) << r.error;  // the text above is gone by now
+    std::unique_ptr<RegKey> key;
+    ASSERT_EQ(r.registry->openKey(RegRoot::ClassesRoot, "K", RegAccess::Read, key), kRegSuccess);
+    RegValue value;
+    EXPECT_EQ(key->queryValue("", 5, value), kRegSuccess);
+    EXPECT_EQ(value.text(), "abcd");
+    EXPECT_EQ(key->queryValue("", 4, value), kRegMoreData);
+    EXPECT_TRUE(value.data.empty());
+    EXPECT_EQ(key->queryValue("BYTES", 4, value), kRegSuccess);  // the later line wins
+    EXPECT_EQ(value.type, REG_BINARY);
+    EXPECT_EQ(value.data, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(key->queryValue("BYTES", 3, value), kRegMoreData);
+    EXPECT_EQ(key->queryValue("missing", 100, value), kRegFileNotFound);
+}
+
 TEST(FileRegistry, IsReadOnly) {
     auto registry = registryOf("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Ostrelle\\Kovra_Trial]\n\"Path\"=\"/opt\"\n");
     std::unique_ptr<RegKey> key;
@@ -98,6 +123,14 @@ TEST(FileRegistry, ExpandsEnvironmentAsWindowsDoes) {
     EXPECT_EQ(prefix->expandEnvironment("100% %SystemDrive%"), "100% C:");
     EXPECT_EQ(prefix->expandEnvironment("%NOT_SET%%SystemDrive%"), "%NOT_SET%C:");
     EXPECT_EQ(prefix->expandEnvironment("50%"), "50%");
+
+    // Of two assignments of a name the last decides, also whether it is a variable at all.
+    RegistryOpenResult r = registryFromWineFiles("WINE REGISTRY Version 2\n[K]\n", "WINE REGISTRY Version 2\n"
+                                                 "[Environment]\n\"X\"=\"x\"\n\"Y\"=dword:1\n"
+                                                 "[Environment]\n\"x\"=hex:00\n\"y\"=str(2):\"%SystemDrive%\"\n",
+                                                 {});
+    ASSERT_TRUE(r.registry) << r.error;
+    EXPECT_EQ(r.registry->expandEnvironment("%X%|%Y%"), "%X%|C:");
 
     auto exported = registryOf("REGEDIT4\n", {}, {{"LIBS", "E:\\Shared"}, {"SystemRoot", "D:\\WINNT"}});
     EXPECT_EQ(exported->expandEnvironment("%Libs%\\a.tlb|%SYSTEMROOT%|%windir%"), "E:\\Shared\\a.tlb|D:\\WINNT|C:\\Windows");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,18 +15,19 @@ namespace {
 using test::readRegFixture;
 using test::utf16Export;
 
-const RegValue* valueAt(const RegNode& root, std::string_view path, std::string_view name) {
+std::optional<RegValue> valueAt(const RegNode& root, std::string_view path, std::string_view name) {
     const RegNode* key = root.find(path);
-    if (!key) return nullptr;
-    const auto it = key->values.find(name);
-    return it == key->values.end() ? nullptr : &it->second;
+    RegValue value;
+    if (!key || !findRegValue(*key, name, value)) return std::nullopt;
+    return value;
 }
 
 std::vector<std::uint8_t> bytesOf(std::string_view s) { return {s.begin(), s.end()}; }
 
 TEST(WineRegistryFile, EscapesAndValueTypes) {
+    const std::string text = readRegFixture("wine_system.reg");  // the keys read their values from it
     RegNode root;
-    ASSERT_FALSE(parseWineRegistry(readRegFixture("wine_system.reg"), root));
+    ASSERT_FALSE(parseWineRegistry(text, root));
     const std::string key = "Software\\Tessivar\\Escapes";
     struct Case {
         const char* name;
@@ -48,12 +50,12 @@ TEST(WineRegistryFile, EscapesAndValueTypes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const RegValue* v = valueAt(root, key, c.name);
+        const auto v = valueAt(root, key, c.name);
         ASSERT_TRUE(v);
         EXPECT_EQ(v->type, c.type);
         EXPECT_EQ(v->data, bytesOf(c.data));
     }
-    const RegValue* expand = valueAt(root, "Software\\Classes\\Typelib\\{F0000000-0000-0000-0000-000000000002}\\1.0\\0\\win64", "");
+    const auto expand = valueAt(root, "Software\\Classes\\Typelib\\{F0000000-0000-0000-0000-000000000002}\\1.0\\0\\win64", "");
     ASSERT_TRUE(expand);
     EXPECT_EQ(expand->type, REG_EXPAND_SZ);
     EXPECT_EQ(expand->text(), "%LIBDIR%\\expand.dll");
@@ -84,7 +86,7 @@ TEST(WineRegistryFile, KeyLinesSharingLeadingKeysNameTheirOwnKeys) {
                                    "[X]\n\"v\"=\"x\"\n",
                                    root));
     const auto text = [&](std::string_view path, std::string_view name) {
-        const RegValue* v = valueAt(root, path, name);
+        const auto v = valueAt(root, path, name);
         return v ? v->text() : std::string("<missing>");
     };
     EXPECT_EQ(text("A\\B\\C", "v"), "abc");
@@ -102,6 +104,70 @@ TEST(WineRegistryFile, KeyLinesSharingLeadingKeysNameTheirOwnKeys) {
     const auto error = parseWineRegistry("WINE REGISTRY Version 2\n[" + deep + "\\\\k]\n[" + deep + "\\\\j\\\\k]\n", root);
     ASSERT_TRUE(error) << "the depth counts the shared keys too";
     EXPECT_EQ(error->line, 3u);
+}
+
+// Keys mostly come in order, but need not: out of order or in another case they still find their key.
+TEST(WineRegistryFile, KeysOutOfOrderFindTheirKey) {
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry("WINE REGISTRY Version 2\n"
+                                   "[K\\\\b]\n[K\\\\d]\n[K\\\\C]\n[K\\\\a]\n[K\\\\D]\n[K\\\\B\\\\x]\n[K\\\\e]\n",
+                                   root));
+    std::vector<std::string> names;
+    for (const auto& [name, key] : root.find("K")->subkeys) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "C", "d", "e"}));
+    EXPECT_TRUE(root.find("k\\B\\X"));
+}
+
+// Values stay in the file's lines until asked for; a lookup gives what storing every line in turn would.
+TEST(WineRegistryFile, RepeatedKeysMergeAndTheLastAssignmentWins) {
+    const std::string text =
+        "WINE REGISTRY Version 2\n"
+        "[A] 1796698795\n"
+        "#time=1dd86c036949a42\n"
+        "\"v\"=\"first\"\n"
+        "\"Both\"=\"one\"\n"
+        "\"both\"=dword:00000002\n"
+        "\"Bin\"=hex:01,02,\\\n"
+        "  03,\\\n"
+        "  04\n"
+        "\"after\"=\"\\\"v\\\"=not a value line\"\n"
+        "\n"
+        "[B]\n"
+        "@=\"b\"\n"
+        "[a] 1796698796\n"
+        "\"V\"=\"second\"\n"
+        "\"esc\\\\aped \\x00e9\"=\"e\"\n"
+        "\"\"=\"quoted default\"\n"
+        "[A]\n"
+        ";; a key line without values adds nothing\n";
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry(text, root));
+    const auto textOf = [&](std::string_view path, std::string_view name) {
+        const auto v = valueAt(root, path, name);
+        return v ? v->text() : std::string("<missing>");
+    };
+    EXPECT_EQ(textOf("A", "v"), "second");  // the later key line's assignment, its name in another case
+    EXPECT_EQ(textOf("A", "V"), "second");
+    const auto both = valueAt(root, "A", "BOTH");  // the later of two in one run
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->type, REG_DWORD);
+    EXPECT_EQ(both->data, bytesOf(std::string("\2\0\0\0", 4)));
+    EXPECT_EQ(valueAt(root, "A", "bin")->data, bytesOf("\1\2\3\4"));  // continued over three lines
+    EXPECT_EQ(textOf("A", "after"), "\"v\"=not a value line");
+    EXPECT_EQ(textOf("A", "ESC\\APED \xC3\xA9"), "e");  // decoded names match too
+    EXPECT_EQ(textOf("A", ""), "quoted default");
+    EXPECT_EQ(textOf("B", ""), "b");
+    EXPECT_EQ(textOf("A", "missing"), "<missing>");
+    EXPECT_EQ(textOf("A", "v "), "<missing>");
+
+    // All values at once: each name spelled as first met, with its last assignment.
+    const auto all = regValues(*root.find("A"));
+    std::vector<std::string> names;
+    for (const auto& [name, value] : all) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"", "after", "Bin", "Both", "esc\\aped \xC3\xA9", "v"}));
+    EXPECT_EQ(all.at("v").text(), "second");
+    EXPECT_EQ(all.at("Both").type, REG_DWORD);
+    EXPECT_TRUE(regValues(*root.find("B")).contains(""));
 }
 
 TEST(RegExport, BothFormsHoldTheSameValues) {
@@ -198,6 +264,9 @@ TEST(WineRegistryFile, MalformedFilesNameTheLine) {
         {"bad hex type", k + "\"v\"=hex(q):00\n", 3, "unrecognised value data"},
         {"unknown data", k + "\"v\"=bogus\n", 3, "unrecognised value data"},
         {"stray text", k + "bogus\n", 3, "expected a key line"},
+        {"bad line under a repeated key", k + "\"v\"=\"1\"\n[Other]\n@=\"o\"\n[key]\n\"w\"=hex:01,\\\n  zz\n", 8,
+         "expected a hexadecimal byte"},
+        {"bad name escape", k + "\"v\\\"=1\n", 3, "value name: text ends inside"},
     };
     for (const Malformed& m : cases) expectRefused(m, true);
 }
@@ -242,11 +311,11 @@ TEST(RegistryLimits, NamesAndDepthAtTheBoundary) {
 TEST(RegistryLimits, EntriesBeyondTheBudgetAreRefused) {
     const std::string wine = "WINE REGISTRY Version 2\n[A\\\\B]\n\"v\"=\"1\"\n[a\\\\b]\n\"V\"=\"2\"\n\"w\"=\"3\"\n";
     RegNode enough, tooSmall;
-    EXPECT_FALSE(parseWineRegistry(wine, enough, 4));  // A, B, v, w: names met again cost nothing
-    const auto error = parseWineRegistry(wine, tooSmall, 3);
+    EXPECT_FALSE(parseWineRegistry(wine, enough, 5));  // A, B and every value line, names met again too
+    const auto error = parseWineRegistry(wine, tooSmall, 4);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->line, 6u);
-    EXPECT_EQ(error->message, "more than 3 keys and values");
+    EXPECT_EQ(error->message, "more than 4 keys and values");
 
     RegRoots roots;
     const auto exportError = parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\A\\B\\C]\n", roots, 2);
@@ -254,13 +323,24 @@ TEST(RegistryLimits, EntriesBeyondTheBudgetAreRefused) {
     EXPECT_EQ(exportError->line, 2u);
 }
 
-// Every cut of a valid file is either read or refused with a line inside the text, never a crash.
+std::size_t valuesBelow(const RegNode& key) {
+    std::size_t count = regValues(key).size();
+    for (const auto& [name, sub] : key.subkeys) count += valuesBelow(*sub);
+    return count;
+}
+
+// Every cut of a valid file is either read or refused with a line inside the text, never a crash;
+// every value of a file that was read can be read.
 TEST(RegistryRobustness, TruncatedFilesNeverCrash) {
     const std::string wine = readRegFixture("wine_system.reg");
     for (std::size_t n = 0; n <= wine.size(); ++n) {
         RegNode root;
         if (const auto e = parseWineRegistry(std::string_view(wine).substr(0, n), root)) {
             EXPECT_GE(e->line, 1u);
+        } else {
+            std::size_t lines = 0;
+            for (const char c : std::string_view(wine).substr(0, n)) lines += c == '\n';
+            EXPECT_LE(valuesBelow(root), lines);
         }
     }
     const std::string unicode = readRegFixture("classes.reg");

@@ -42,11 +42,10 @@ public:
 
     RegStatus queryValue(std::string_view name, std::size_t maxBytes, RegValue& out) const override {
         out = RegValue{};
-        const auto& values = layers_.front()->values;
-        const auto it = values.find(name);
-        if (it == values.end()) return kRegFileNotFound;
-        if (it->second.data.size() > maxBytes) return kRegMoreData;
-        out = it->second;
+        RegValue value;
+        if (!findRegValue(*layers_.front(), name, value)) return kRegFileNotFound;
+        if (value.data.size() > maxBytes) return kRegMoreData;
+        out = std::move(value);
         return kRegSuccess;
     }
 
@@ -154,7 +153,7 @@ EnvironmentMap baseEnvironment(const std::string& windowsFolder) {
 void addEnvironmentKey(EnvironmentMap& env, const RegNode* key) {
     if (!key) return;
     EnvironmentMap added;
-    for (const auto& [name, value] : key->values) {
+    for (const auto& [name, value] : regValues(*key)) {
         if (value.type == REG_SZ) added.insert_or_assign(name, value.text());
         if (value.type == REG_EXPAND_SZ) added.insert_or_assign(name, FileRegistry::expand(value.text(), env));
     }
@@ -190,6 +189,22 @@ DriveMap prefixDrives(const std::string& prefix) {
     return drives;
 }
 
+// The registry keeps the files: its keys read their values from them when asked.
+RegistryOpenResult registryFromWineBytes(std::unique_ptr<const FileBytes> systemReg,
+                                         std::unique_ptr<const FileBytes> userReg, DriveMap drives,
+                                         const std::string& systemLabel, const std::string& userLabel) {
+    auto roots = std::make_shared<RegRoots>();
+    roots->machineFile = std::move(systemReg);
+    roots->userFile = std::move(userReg);
+    if (auto e = parseWineRegistry(roots->machineFile->text(), roots->localMachine))
+        return {nullptr, located(systemLabel, *e)};
+    if (roots->userFile && !roots->userFile->text().empty())
+        if (auto e = parseWineRegistry(roots->userFile->text(), roots->currentUser)) return {nullptr, located(userLabel, *e)};
+    EnvironmentMap env = baseEnvironment("C:\\windows");
+    addRegistryEnvironment(env, *roots);
+    return {std::make_unique<FileRegistry>(std::move(roots), std::move(drives), std::move(env)), {}};
+}
+
 }  // namespace
 
 std::string defaultWinePrefix() {
@@ -204,13 +219,8 @@ std::string defaultWinePrefix() {
 
 RegistryOpenResult registryFromWineFiles(std::string_view systemReg, std::string_view userReg, DriveMap drives,
                                          const std::string& systemLabel, const std::string& userLabel) {
-    auto roots = std::make_shared<RegRoots>();
-    if (auto e = parseWineRegistry(systemReg, roots->localMachine)) return {nullptr, located(systemLabel, *e)};
-    if (!userReg.empty())
-        if (auto e = parseWineRegistry(userReg, roots->currentUser)) return {nullptr, located(userLabel, *e)};
-    EnvironmentMap env = baseEnvironment("C:\\windows");
-    addRegistryEnvironment(env, *roots);
-    return {std::make_unique<FileRegistry>(std::move(roots), std::move(drives), std::move(env)), {}};
+    return registryFromWineBytes(fileBytesOf(std::string(systemReg)), fileBytesOf(std::string(userReg)),
+                                 std::move(drives), systemLabel, userLabel);
 }
 
 RegistryOpenResult registryFromExport(std::string_view bytes, DriveMap drives, EnvironmentMap environment,
@@ -227,13 +237,12 @@ RegistryOpenResult openWinePrefixRegistry(const std::string& prefix) {
     const std::string systemPath = (fs::path(prefix) / "system.reg").string();
     const std::string userPath = (fs::path(prefix) / "user.reg").string();
     std::string error;
-    const auto systemReg = readBounded(systemPath, error);
+    auto systemReg = readBounded(systemPath, error);
     if (!systemReg) return {nullptr, error};
     std::unique_ptr<const FileBytes> userReg;
     std::error_code ec;
     if (fs::exists(userPath, ec) && !(userReg = readBounded(userPath, error))) return {nullptr, error};
-    return registryFromWineFiles(systemReg->text(), userReg ? userReg->text() : std::string_view{}, prefixDrives(prefix),
-                                 systemPath, userPath);
+    return registryFromWineBytes(std::move(systemReg), std::move(userReg), prefixDrives(prefix), systemPath, userPath);
 }
 
 RegistryOpenResult openRegExportRegistry(const std::string& file, DriveMap drives, EnvironmentMap environment) {

@@ -32,7 +32,8 @@ RegistryOpenResult openWinePrefixRegistry(const std::string& prefix);
 // `environment` adds to or overrides the variables its REG_EXPAND_SZ values may use.
 RegistryOpenResult openRegExportRegistry(const std::string& file, DriveMap drives, EnvironmentMap environment = {});
 
-// The same from bytes already read; `label` names the source in errors.
+// The same from bytes already read (a Wine registry keeps a copy of them); `label` names the source
+// in errors.
 RegistryOpenResult registryFromWineFiles(std::string_view systemReg, std::string_view userReg, DriveMap drives,
                                          const std::string& systemLabel = "system.reg",
                                          const std::string& userLabel = "user.reg");

@@ -25,6 +25,8 @@ public:
         return true;
     }
     std::size_t number() const { return number_; }
+    // Where the next line starts.
+    std::size_t offset() const { return pos_; }
 
 private:
     std::string_view text_;
@@ -137,12 +139,12 @@ public:
 
     RegNode* make(std::string_view path, Budget& budget, std::string& why) {
         std::size_t shared = 0;  // leading keys named byte for byte as in the last path
-        while (shared < ends_.size()) {
-            const std::size_t end = ends_[shared];
-            if (path.size() < end || path.substr(0, end) != std::string_view(last_).substr(0, end) ||
+        for (std::size_t from = 0; shared < ends_.size(); ++shared) {
+            const std::size_t end = ends_[shared];  // the names before `from` are known to match
+            if (path.size() < end || path.substr(from, end - from) != std::string_view(last_).substr(from, end - from) ||
                 (path.size() > end && path[end] != '\\'))
                 break;
-            ++shared;
+            from = end;
         }
         const std::size_t start = shared == 0 ? 0 : ends_[shared - 1] + 1;
         ends_.resize(shared);
@@ -165,10 +167,13 @@ public:
                 why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
                 return forget();
             }
-            auto it = node->subkeys.find(name);
-            if (it == node->subkeys.end()) {
+            // Files mostly list keys in order, so a new key often comes after all its siblings.
+            auto& subkeys = node->subkeys;
+            auto it = !subkeys.empty() && RegNameLess()(subkeys.rbegin()->first, name) ? subkeys.end()
+                                                                                       : subkeys.lower_bound(name);
+            if (it == subkeys.end() || RegNameLess()(name, it->first)) {
                 if (!budget.take(why)) return forget();
-                it = node->subkeys.emplace(std::string(name), std::make_unique<RegNode>()).first;
+                it = subkeys.emplace_hint(it, std::string(name), std::make_unique<RegNode>());
             }
             node = it->second.get();
             nodes_.push_back(node);
@@ -200,7 +205,8 @@ bool checkValueName(std::string_view name, std::string& why) {
 }
 
 // Comma-separated hexadecimal bytes; a '\' at the end of a line continues them on the next line.
-bool readHexBytes(Lines& lines, std::string_view rest, std::vector<std::uint8_t>& out, std::string& why) {
+// Without `out` they are only checked.
+bool readHexBytes(Lines& lines, std::string_view rest, std::vector<std::uint8_t>* out, std::string& why) {
     while (true) {
         rest = trimRight(rest);
         const bool continued = !rest.empty() && rest.back() == '\\';
@@ -214,7 +220,7 @@ bool readHexBytes(Lines& lines, std::string_view rest, std::vector<std::uint8_t>
                 why = "expected a hexadecimal byte in the value data";
                 return false;
             }
-            out.push_back(static_cast<std::uint8_t>(*byte));
+            if (out) out->push_back(static_cast<std::uint8_t>(*byte));
             while (i < rest.size() && isBlank(rest[i])) ++i;
             if (i == rest.size()) break;
             if (rest[i] != ',') {
@@ -232,18 +238,22 @@ bool readHexBytes(Lines& lines, std::string_view rest, std::vector<std::uint8_t>
     }
 }
 
-bool readDword(std::string_view rest, RegValue& v, std::string& why) {
+bool readDword(std::string_view rest, std::uint32_t& value, std::string& why) {
     rest = trimRight(rest);
     std::size_t i = 0;
-    const auto value = readHex(rest, i, 8);
-    if (!value || i != rest.size()) {
+    const auto digits = readHex(rest, i, 8);
+    if (!digits || i != rest.size()) {
         why = "expected up to 8 hexadecimal digits after \"dword:\"";
         return false;
     }
-    v.type = REG_DWORD;
-    v.data = {static_cast<std::uint8_t>(*value), static_cast<std::uint8_t>(*value >> 8),
-              static_cast<std::uint8_t>(*value >> 16), static_cast<std::uint8_t>(*value >> 24)};
+    value = *digits;
     return true;
+}
+
+RegValue dwordValue(std::uint32_t value) {
+    return {REG_DWORD,
+            {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
 }
 
 // "hex:" or "hex(N):" (N hexadecimal); the type, with `rest` moved past the prefix.
@@ -321,6 +331,17 @@ bool readWineString(std::string_view s, std::size_t& pos, char end, std::u16stri
     return false;
 }
 
+// Moves pos past the same string without decoding it; fails exactly where readWineString does.
+bool skipWineString(std::string_view s, std::size_t& pos, char end, std::string& why) {
+    while (pos < s.size()) {
+        const char c = s[pos++];
+        if (c == end) return true;
+        if (c == '\\' && pos++ == s.size()) break;  // an escape takes the next character whatever it is
+    }
+    why = "text ends inside a quoted string";
+    return false;
+}
+
 // The same string as UTF-8 text. Most are ASCII whose only escapes are \\ and \": those are read here.
 bool readWineText(std::string_view s, std::size_t& pos, char end, std::string& out, std::string& why) {
     out.clear();
@@ -343,7 +364,8 @@ bool readWineText(std::string_view s, std::size_t& pos, char end, std::string& o
     return true;
 }
 
-bool readWineData(Lines& lines, std::string_view rest, RegValue& v, std::string& why) {
+// The data of a value line, after its '='. Without `v` they are only checked, which takes no memory.
+bool readWineData(Lines& lines, std::string_view rest, RegValue* v, std::string& why) {
     std::uint32_t strType = REG_SZ;
     if (rest.starts_with("str(")) {
         std::size_t i = 4;
@@ -355,11 +377,15 @@ bool readWineData(Lines& lines, std::string_view rest, RegValue& v, std::string&
         strType = *type;
         rest.remove_prefix(i + 2);
     }
+    if (rest.starts_with('"') && !v) {
+        std::size_t pos = 1;
+        return skipWineString(rest, pos, '"', why) && onlyBlanksAfter(rest, pos, why);
+    }
     if (rest.starts_with('"') && isStringType(strType)) {
         std::size_t pos = 1;
         std::string text;
         if (!readWineText(rest, pos, '"', text, why) || !onlyBlanksAfter(rest, pos, why)) return false;
-        v = stringValue(strType, text);  // Wine writes the quoted form only for data ending in a zero
+        *v = stringValue(strType, text);  // Wine writes the quoted form only for data ending in a zero
         return true;
     }
     if (rest.starts_with('"')) {
@@ -368,18 +394,105 @@ bool readWineData(Lines& lines, std::string_view rest, RegValue& v, std::string&
         if (!readWineString(rest, pos, '"', units, why)) return false;
         if (!onlyBlanksAfter(rest, pos, why)) return false;
         units.push_back(u'\0');  // Wine writes the quoted form only for data ending in a zero
-        v = narrowValue(strType, utf16leBytes(units), true);
+        *v = narrowValue(strType, utf16leBytes(units), true);
         return true;
     }
-    if (rest.starts_with("dword:")) return readDword(rest.substr(6), v, why);
+    if (rest.starts_with("dword:")) {
+        std::uint32_t value = 0;
+        if (!readDword(rest.substr(6), value, why)) return false;
+        if (v) *v = dwordValue(value);
+        return true;
+    }
     if (const auto type = readHexPrefix(rest)) {
+        if (!v) return readHexBytes(lines, rest, nullptr, why);
         std::vector<std::uint8_t> bytes;
-        if (!readHexBytes(lines, rest, bytes, why)) return false;
-        v = narrowValue(*type, bytes, true);
+        if (!readHexBytes(lines, rest, &bytes, why)) return false;
+        *v = narrowValue(*type, bytes, true);
         return true;
     }
     why = "unrecognised value data";
     return false;
+}
+
+// The name of a value line (starting with '@' or '"'), with pos moved past it: a view of the line
+// when the name is ASCII without escapes, as most are, else decoded into scratch.
+bool readValueName(std::string_view line, std::size_t& pos, std::string& scratch, std::string_view& name,
+                   std::string& why) {
+    pos = 1;
+    if (line[0] == '@') {
+        name = {};
+        return true;
+    }
+    std::size_t close = 1;
+    while (close < line.size() && line[close] != '"' && line[close] != '\\' &&
+           static_cast<unsigned char>(line[close]) < 0x80)
+        ++close;
+    if (close < line.size() && line[close] == '"') {
+        name = line.substr(1, close - 1);
+        pos = close + 1;
+        return true;
+    }
+    if (!readWineText(line, pos, '"', scratch, why)) {
+        why = "value name: " + why;
+        return false;
+    }
+    name = scratch;
+    return true;
+}
+
+// A whole value line and the lines its data continue on. Without `v` the data are only checked.
+bool readValueLine(Lines& lines, std::string_view line, std::string& scratch, std::string_view& name, RegValue* v,
+                   std::string& why) {
+    std::size_t pos = 0;
+    if (!readValueName(line, pos, scratch, name, why) || !checkValueName(name, why)) return false;
+    while (pos < line.size() && isBlank(line[pos])) ++pos;
+    if (pos == line.size() || line[pos] != '=') {
+        why = "expected '=' after the value name";
+        return false;
+    }
+    return readWineData(lines, trimLeft(line.substr(pos + 1)), v, why);
+}
+
+// Calls visit(lines, line, from) for each value line of one run; `from` is the run's text from that
+// line on. Lines left to visit continue from `lines`, so a visitor that reads the data skips their
+// continued lines. Stops at the first visit that returns false.
+template <typename Visit>
+bool forEachValueLine(std::string_view run, Visit& visit) {
+    Lines lines(run);
+    std::string_view line;
+    for (std::size_t start = 0; lines.next(line); start = lines.offset()) {
+        line = trimLeft(line);
+        // Comments and, when the data were not read, the lines they continue on.
+        if (line.empty() || (line[0] != '@' && line[0] != '"')) continue;
+        if (!visit(lines, line, run.substr(start))) return false;
+    }
+    return true;
+}
+
+// The same over all the runs of a Wine file's key, in file order.
+template <typename Visit>
+bool forEachValueLine(const RegNode& key, Visit&& visit) {
+    if (!forEachValueLine(key.valueLines, visit)) return false;
+    for (const std::string_view run : key.moreValueLines)
+        if (!forEachValueLine(run, visit)) return false;
+    return true;
+}
+
+bool findWineValue(const RegNode& key, std::string_view name, RegValue& out) {
+    std::string scratch, why;
+    std::string_view last;  // the text from the last line assigning the name
+    const bool read = forEachValueLine(key, [&](Lines&, std::string_view line, std::string_view from) {
+        std::size_t pos = 0;
+        std::string_view lineName;
+        if (!readValueName(line, pos, scratch, lineName, why)) return false;
+        if (equalsIgnoreCase(lineName, name)) last = from;
+        return true;
+    });
+    if (!read || last.empty()) return false;
+    // The open checked these lines, so reading them again cannot fail.
+    Lines lines(last);
+    std::string_view line, lineName;
+    return lines.next(line) && readValueLine(lines, trimLeft(line), scratch, lineName, &out, why);
 }
 
 // --- regedit exports ---
@@ -413,15 +526,15 @@ bool readExportData(Lines& lines, std::string_view rest, bool unicode, std::opti
         v.reset();
         return true;
     }
-    RegValue value;
     if (rest.starts_with("dword:")) {
+        std::uint32_t value = 0;
         if (!readDword(rest.substr(6), value, why)) return false;
-        v = std::move(value);
+        v = dwordValue(value);
         return true;
     }
     if (const auto type = readHexPrefix(rest)) {
         std::vector<std::uint8_t> bytes;
-        if (!readHexBytes(lines, rest, bytes, why)) return false;
+        if (!readHexBytes(lines, rest, &bytes, why)) return false;
         v = narrowValue(*type, bytes, unicode);
         return true;
     }
@@ -518,12 +631,25 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
         return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
     RegNode* key = nullptr;
     KeyPaths keyPaths(root);
-    while (lines.next(line)) {
+    std::string path, scratch;  // reused by every line
+    std::string_view name;
+    // The value lines met since the last key line: from runStart to runEnd, empty while none is.
+    std::size_t runStart = 0, runEnd = 0;
+    auto endRun = [&] {
+        if (runEnd == runStart) return;
+        const std::string_view run = bytes.substr(runStart, runEnd - runStart);
+        if (key->valueLines.empty())
+            key->valueLines = run;
+        else
+            key->moreValueLines.push_back(run);
+        runStart = runEnd = 0;
+    };
+    for (std::size_t start = lines.offset(); lines.next(line); start = lines.offset()) {
         line = trimLeft(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;  // comments and key options
         if (line[0] == '[') {
+            endRun();
             std::size_t pos = 1;
-            std::string path;
             if (!readWineText(line, pos, ']', path, why)) return fail("key line: " + why);
             key = keyPaths.make(path, budget, why);  // the time stamp after ']' is not needed
             if (!key) return fail(why);
@@ -531,20 +657,34 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
         }
         if (line[0] != '@' && line[0] != '"') return fail("expected a key line, a value line or a comment");
         if (!key) return fail("value line before the first key line");
-        std::size_t pos = 1;
-        std::string name;
-        if (line[0] == '"') {
-            if (!readWineText(line, pos, '"', name, why)) return fail("value name: " + why);
-            if (!checkValueName(name, why)) return fail(why);
-        }
-        while (pos < line.size() && isBlank(line[pos])) ++pos;
-        if (pos == line.size() || line[pos] != '=') return fail("expected '=' after the value name");
-        RegValue value;
-        if (!readWineData(lines, trimLeft(line.substr(pos + 1)), value, why)) return fail(why);
-        if (!key->values.contains(name) && !budget.take(why)) return fail(why);
-        key->values.insert_or_assign(std::move(name), std::move(value));
+        if (!readValueLine(lines, line, scratch, name, nullptr, why)) return fail(why);
+        if (!budget.take(why)) return fail(why);
+        if (runEnd == runStart) runStart = start;
+        runEnd = lines.offset();  // past the lines the data continued on
     }
+    if (key) endRun();
     return std::nullopt;
+}
+
+bool findRegValue(const RegNode& key, std::string_view name, RegValue& out) {
+    if (!key.valueLines.empty()) return findWineValue(key, name, out);
+    const auto it = key.values.find(name);
+    if (it == key.values.end()) return false;
+    out = it->second;
+    return true;
+}
+
+std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key) {
+    std::map<std::string, RegValue, RegNameLess> values = key.values;
+    std::string scratch, why;
+    std::string_view name;
+    forEachValueLine(key, [&](Lines& lines, std::string_view line, std::string_view) {
+        RegValue value;
+        if (!readValueLine(lines, line, scratch, name, &value, why)) return false;
+        values.insert_or_assign(std::string(name), std::move(value));
+        return true;
+    });
+    return values;
 }
 
 std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& roots, std::size_t maxEntries) {

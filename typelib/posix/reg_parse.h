@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,11 +18,14 @@ struct RegParseError {
     std::string message;
 };
 
-// Keys and values one file may add. Each costs far more memory than the few bytes naming it, so the
-// file size alone does not bound what a hostile file can take; real hives stay well below this.
+// Keys and values one file may add (a Wine file counts each value line). Each costs far more memory
+// than the few bytes naming it, so the file size alone does not bound what a hostile file can take;
+// real hives stay well below this.
 inline constexpr std::size_t kMaxRegEntries = 4'000'000;
 
-// A Wine registry file ("WINE REGISTRY Version 2"); its keys go below `root`.
+// A Wine registry file ("WINE REGISTRY Version 2"); its keys go below `root`. Every line is checked,
+// but values are not stored: each key keeps views of its value lines in `bytes`, which must outlive
+// the keys.
 [[nodiscard]] std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root,
                                                              std::size_t maxEntries = kMaxRegEntries);
 
@@ -30,6 +34,13 @@ inline constexpr std::size_t kMaxRegEntries = 4'000'000;
 // the matching root; keys under other roots are read and dropped.
 [[nodiscard]] std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& roots,
                                                           std::size_t maxEntries = kMaxRegEntries);
+
+// The value of a key read by either reader, names matched as RegNameLess orders them; of several
+// assignments of one name in a Wine file, the last. False when the key has no such value.
+bool findRegValue(const RegNode& key, std::string_view name, RegValue& out);
+
+// All values of a key, each under the spelling its name first had, with its last assignment.
+std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key);
 
 // Text of Windows-1252 bytes, kept as it is when it already is valid UTF-8.
 std::string ansiToUtf8(std::string_view bytes);

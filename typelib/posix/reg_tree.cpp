@@ -1,11 +1,7 @@
 // Lookup and edits on the in-memory registry tree.
 #include "typelib/posix/reg_tree.h"
 
-#include "mapping/text.h"
-
 namespace tessivar {
-
-bool RegNameLess::operator()(std::string_view a, std::string_view b) const { return compareIgnoreCase(a, b) < 0; }
 
 const RegNode* RegNode::find(std::string_view path) const {
     const RegNode* node = this;

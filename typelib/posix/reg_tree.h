@@ -7,7 +7,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "mapping/text.h"
+#include "typelib/file_bytes.h"
 #include "typelib/registry.h"
 
 namespace tessivar {
@@ -20,13 +23,19 @@ inline constexpr std::size_t kMaxKeyDepth = 512;          // levels below a root
 // Orders names as the registry compares them: ASCII letters without regard to case.
 struct RegNameLess {
     using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
+    bool operator()(std::string_view a, std::string_view b) const { return compareIgnoreCase(a, b) < 0; }
 };
 
 struct RegNode {
     // Each subkey under the name it was first stored with.
     std::map<std::string, std::unique_ptr<RegNode>, RegNameLess> subkeys;
+    // Values of a regedit export.
     std::map<std::string, RegValue, RegNameLess> values;
+    // Values of a Wine registry file, read when asked for: the run of value lines below each of this
+    // key's key lines, in file order, as views of the file. A key line seldom appears more than once,
+    // so the first run is kept in place.
+    std::string_view valueLines;
+    std::vector<std::string_view> moreValueLines;
 
     // The subkey at a '\'-separated relative path; null when any part is missing or empty.
     // An empty path is this key.
@@ -39,6 +48,9 @@ struct RegNode {
 // The roots a file-backed registry offers. HKEY_CLASSES_ROOT is the explicit classes root (exports
 // may name it) layered over the Software\Classes keys of the user and of the machine.
 struct RegRoots {
+    // The Wine registry files whose text the keys' valueLines show; declared first to outlive them.
+    std::unique_ptr<const FileBytes> machineFile;
+    std::unique_ptr<const FileBytes> userFile;
     RegNode classesRoot;
     RegNode localMachine;
     RegNode currentUser;
