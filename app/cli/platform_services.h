@@ -19,6 +19,10 @@ std::unique_ptr<SettingsStore> makeSettingsStore();
 // refers to, so a missing default registry is no error there. The message for the user on failure.
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out);
 
+// Suits the process's memory to a run of many short-lived texts (nothing where the platform offers no
+// such settings).
+void prepareMemory();
+
 bool stderrIsTerminal();
 bool stdoutIsTerminal();
 

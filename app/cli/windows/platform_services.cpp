@@ -41,6 +41,8 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
     return std::nullopt;
 }
 
+void prepareMemory() {}
+
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 bool stdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
