@@ -3,17 +3,17 @@
 #pragma once
 
 #include <initializer_list>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "emit/member_info.h"
-#include "mapping/text.h"
 
 namespace tessivar {
 
-using UsedNames = std::set<std::string, CodeUnitLess>;
+// The getter and setter names a proxy declares so far. Only membership is asked, once per member.
+using UsedNames = std::unordered_set<std::string>;
 
 inline constexpr std::string_view kIndent = "    ";
 inline constexpr std::string_view kBodyIndent = "        ";
