@@ -69,7 +69,7 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
         RecordingChanges recording(generator, collected->changes);
         members = collectMembers(generator, entry.typeInfo, attr);
     }
-    for (const MemberInfo& member : members) collected->text += memberText(collected->usedNames, member);
+    appendMembersText(collected->text, collected->usedNames, members);
     if (!firstTime) {
         collected->lib = lib;
         collected->libName = generator.currentLibName;

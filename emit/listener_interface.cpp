@@ -22,11 +22,12 @@ void writeListenerMembers(WrapperGenerator& generator, SourceFile& file, const T
         if (entry.typeInfo->documentation(func.memid, doc) != kOk) continue;
         if (isExcludedName(generator, doc.name.value_or("")) || func.invkind != INVOKE_FUNC) continue;
         MemberInfo member;
+        std::string docString = std::move(doc.docString).value_or("");
         if (func.funckind == FUNC_DISPATCH) {
-            collectDispatchFunction(generator, entry.typeInfo, func, member);
+            collectDispatchFunction(generator, entry.typeInfo, func, std::move(docString), member);
             file.write(listenerMemberText(member) + "\r\n");
         } else {
-            collectVtableFunction(generator, entry.typeInfo, func, member);
+            collectVtableFunction(generator, entry.typeInfo, func, std::move(docString), member);
         }
     }
 }

@@ -1,21 +1,39 @@
 // Listener member text: the id constant line and the event method declaration.
 #include "emit/listener_member.h"
 
+#include <charconv>
+
 #include "emit/member_text.h"
 #include "mapping/java_words.h"
 
 namespace tessivar {
 namespace {
 
-std::string idLine(const MemberInfo& m, const ParamInfo& r) {
-    return std::string(kIndent) + "public int " + "id" + r.name + " = " + std::to_string(m.memid) + ";\n";
+void addIdLine(std::string& out, const MemberInfo& m, const ParamInfo& r) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, m.memid).ptr;
+    out += kIndent;
+    out += "public int id";
+    out += r.name;
+    out += " = ";
+    out.append(digits, end);
+    out += ";\n";
 }
 
-std::string declarationLine(const MemberInfo& m, const ParamInfo& r) {
+void addDeclarationLine(std::string& out, const MemberInfo& m, const ParamInfo& r) {
     // "srcObj" is taken by the declaration itself, so a parameter of that name is renamed.
     const std::string params = parameterList(m, {"srcObj"});
-    return std::string(kIndent) + "public " + r.javaType + " " + javaMemberName(r.name) + "(Object srcObj" +
-           (params.empty() ? "" : ", " + params) + ") throws com.corlith.kovra.COMException;\n";
+    out += kIndent;
+    out += "public ";
+    out += r.javaType;
+    out += ' ';
+    out += javaMemberName(r.name);
+    out += "(Object srcObj";
+    if (!params.empty()) {
+        out += ", ";
+        out += params;
+    }
+    out += ") throws com.corlith.kovra.COMException;\n";
 }
 
 }  // namespace
@@ -23,8 +41,9 @@ std::string declarationLine(const MemberInfo& m, const ParamInfo& r) {
 std::string listenerMemberText(const MemberInfo& member) {
     static const ParamInfo none;
     const ParamInfo& r = member.elements.empty() ? none : member.elements.front();
-    std::string text = idLine(member, r);
-    if (member.invokeKind == INVOKE_FUNC) text += declarationLine(member, r);
+    std::string text;
+    addIdLine(text, member, r);
+    if (member.invokeKind == INVOKE_FUNC) addDeclarationLine(text, member, r);
     return text;
 }
 

@@ -16,13 +16,10 @@ bool isPutKind(std::int32_t kind) { return kind == INVOKE_PROPERTYPUT || kind ==
 // object, so a user-defined type loses one pointer level, and the type it names is generated too.
 ParamInfo mapElement(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner, const TypeDesc& desc,
                      std::string name) {
-    std::shared_ptr<const TypeInfo> context = owner;
-    std::string javaType;
-    std::int32_t depth = 0;
-    const TypeDesc resolved = resolveTypeDesc(generator, desc, context, javaType, depth);
-
     ParamInfo element;
-    element.vt = resolved.vt;
+    std::shared_ptr<const TypeInfo> context = owner;
+    std::int32_t depth = 0;
+    element.vt = resolveTypeDesc(generator, desc, context, element.javaType, depth).vt;
     if (element.vt == VT_USERDEFINED) {
         if (depth > 0) --depth;
         TypeAttr attr;
@@ -30,10 +27,10 @@ ParamInfo mapElement(WrapperGenerator& generator, const std::shared_ptr<const Ty
             element.kind = (attr.wTypeFlags & kAutomationFlags) ? TKIND_DISPATCH : attr.typekind;
         generator.registerType(context, 0);
     }
-    element.javaType = std::move(javaType);
     element.byRef = depth;
     element.name = std::move(name);
-    element = mapSpecialType(mapVarType(std::move(element)));
+    applyVarType(element);
+    applySpecialType(element);
     if (element.byRef >= 1) element.isPrimitive = false;
     return element;
 }
@@ -61,18 +58,18 @@ void startMember(MemberInfo& member, MemberId memid, std::int32_t invokeKind) {
 }  // namespace
 
 void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
-                             const FuncDesc& func, MemberInfo& member) {
+                             const FuncDesc& func, std::string doc, MemberInfo& member) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, func.memid, func.invkind);
     const std::vector<std::string> names =
         memberNames(*owner, func.memid, static_cast<unsigned>(func.params.size()) + 1);
-    Documentation doc;
-    member.doc = owner->documentation(func.memid, doc) == kOk ? doc.docString.value_or("") : "";
+    member.doc = std::move(doc);
 
     // A put's value has no name of its own; it is the last element. There are never more elements
     // than the result and the parameters.
     std::size_t count = names.size() + (isPutKind(func.invkind) ? 1 : 0);
     count = std::min(count, func.params.size() + 1);
+    member.elements.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TypeDesc& desc = i == 0 ? func.elemdescFunc.tdesc : func.params[i - 1].tdesc;
         const bool propertyName = isPutKind(func.invkind) && (i == 0 || i + 1 == count);
@@ -82,14 +79,13 @@ void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<
 }
 
 void collectVtableFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
-                           const FuncDesc& func, MemberInfo& member) {
+                           const FuncDesc& func, std::string doc, MemberInfo& member) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, func.memid, func.invkind);
     const std::size_t cParams = func.params.size();
     const std::vector<std::string> names =
         memberNames(*owner, func.memid, static_cast<unsigned>(cParams) + (func.invkind == INVOKE_FUNC ? 1 : 0));
-    Documentation doc;
-    member.doc = owner->documentation(func.memid, doc) == kOk ? doc.docString.value_or("") : "";
+    member.doc = std::move(doc);
 
     // The [out, retval] parameter is the Java result, not a parameter.
     const bool retval = cParams > 0 && (func.params.back().paramDesc.flags & PARAMFLAG_FRETVAL);
@@ -127,6 +123,7 @@ bool isExcludedName(const WrapperGenerator& generator, std::string_view name) {
 std::vector<MemberInfo> collectMembers(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
                                        const TypeAttr& attr) {
     std::vector<MemberInfo> members;
+    members.reserve(attr.cFuncs + 2u * attr.cVars);
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
         if (owner->funcDesc(i, func) != kOk) continue;
@@ -135,8 +132,9 @@ std::vector<MemberInfo> collectMembers(WrapperGenerator& generator, const std::s
         if (isExcludedName(generator, doc.name.value_or(""))) continue;
         MemberInfo member;
         const bool dispatch = func.funckind == FUNC_DISPATCH;
-        if (dispatch) collectDispatchFunction(generator, owner, func, member);
-        else collectVtableFunction(generator, owner, func, member);
+        std::string docString = std::move(doc.docString).value_or("");
+        if (dispatch) collectDispatchFunction(generator, owner, func, std::move(docString), member);
+        else collectVtableFunction(generator, owner, func, std::move(docString), member);
         member.overloads = func.cParamsOpt + 1;
         member.viaVtable = !dispatch;
         members.push_back(std::move(member));

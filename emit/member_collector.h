@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,11 +14,12 @@
 
 namespace tessivar {
 
-// `owner` is the interface that holds the description. Each collector empties `member` first.
+// `owner` is the interface that holds the description. Each collector empties `member` first. A
+// function's documentation string, which its caller has read already, becomes the member's doc.
 void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
-                             const FuncDesc& func, MemberInfo& member);
+                             const FuncDesc& func, std::string doc, MemberInfo& member);
 void collectVtableFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
-                           const FuncDesc& func, MemberInfo& member);
+                           const FuncDesc& func, std::string doc, MemberInfo& member);
 // invokeKind is INVOKE_PROPERTYGET or INVOKE_PROPERTYPUT.
 void collectVariableAccessor(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const VarDesc& var, MemberInfo& member, std::int32_t invokeKind);

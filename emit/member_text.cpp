@@ -1,7 +1,9 @@
-// Member text: Javadoc block, overload loop and signatures, the parameter list and the call body.
+// Member text: Javadoc block, overload loop and signatures, the parameter list and the call body. All
+// of it is appended piece by piece to one output string.
 #include "emit/member_text.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "mapping/java_words.h"
 #include "mapping/names.h"
@@ -11,13 +13,35 @@ namespace tessivar {
 namespace {
 
 constexpr std::string_view kObjectArray = "\", new java.lang.Object[]{";
-constexpr std::string_view kThrowsOpen = ") throws com.corlith.kovra.COMException {\r\n";
 constexpr std::string_view kEnumerationOpen = "new com.corlith.kovra.Enumeration(";
 
+// The fixed runs around the variable parts, indents (kIndent, kBodyIndent) included.
+constexpr std::string_view kJavadocOpen = "    /**\r\n     * ";
+constexpr std::string_view kJavadocClose = "\r\n     */\r\n";
+constexpr std::string_view kMethodOpen = "    public ";
+constexpr std::string_view kBodyOpen = ") throws com.corlith.kovra.COMException {\r\n        ";
+constexpr std::string_view kMethodClose = "\r\n    }\r\n";
+
+// The Java names of one overload's parameters, at the indices of their elements (index 0 unused).
+using ParameterNames = std::vector<std::string>;
+
+// Appends the parts in order. A template, so that literal parts keep their lengths known when compiled.
+template <typename... Parts>
+void add(std::string& out, const Parts&... parts) {
+    (out.append(std::string_view(parts)), ...);
+}
+
+void addNumber(std::string& out, int value) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
 // Unusual type information may give fewer elements than emitCount asks for; such elements read as empty.
+const ParamInfo kNoElement;
+
 const ParamInfo& element(const MemberInfo& m, int i) {
-    static const ParamInfo none;
-    if (i < 0 || static_cast<std::size_t>(i) >= m.elements.size()) return none;
+    if (i < 0 || static_cast<std::size_t>(i) >= m.elements.size()) return kNoElement;
     return m.elements[static_cast<std::size_t>(i)];
 }
 
@@ -29,211 +53,339 @@ bool isEmittedKind(const MemberInfo& m) {
 
 bool isNewEnum(std::string_view name) { return equalsIgnoreCase(name, "_newenum"); }
 
-std::string javadocBlock(std::string_view doc) {
-    std::string indent(kIndent);
-    return indent + "/**\r\n" + indent + " * " + javadocText(doc) + "\r\n" + indent + " */\r\n";
+void addJavadocText(std::string& out, std::string_view doc) {
+    std::size_t written = 0;
+    for (std::size_t i = 0; i + 1 < doc.size(); ++i) {
+        if (doc[i] == '*' && doc[i + 1] == '/') {
+            out.append(doc, written, i - written);
+            out += "*&#47;";
+            written = i + 2;
+            ++i;
+        } else if (doc[i] == '\\' && doc[i + 1] == 'u') {
+            out.append(doc, written, i - written);
+            out += "&#92;";
+            written = i + 1;
+        }
+    }
+    out.append(doc, written);
+}
+
+void addJavadocBlock(std::string& out, std::string_view doc) {
+    out += kJavadocOpen;
+    addJavadocText(out, doc);
+    out += kJavadocClose;
 }
 
 // The result type of a method or getter.
-std::string resultType(const MemberInfo& m) {
+std::string_view resultType(const MemberInfo& m) {
     const ParamInfo& r = element(m, 0);
-    return isNewEnum(r.name) ? "java.util.Enumeration" : r.javaType;
+    return isNewEnum(r.name) ? "java.util.Enumeration" : std::string_view(r.javaType);
 }
 
-// "result name(" or "void name(" for one overload; empty for a kind that has no Java form.
-std::string signatureStart(UsedNames& usedNames, const MemberInfo& m) {
+// verb + property + suffix under the identifier rule of safeIdentifier, made in one string.
+std::string accessorName(std::string_view verb, std::string_view property, std::string_view suffix = {}) {
+    std::string name;
+    name.reserve(1 + verb.size() + property.size() + suffix.size());  // room for the "_" too
+    add(name, verb, property, suffix);
+    if (ReservedNames::instance().contains(name)) name.insert(0, 1, '_');
+    return name;
+}
+
+// The Java name every overload of the member takes; empty for a kind that has no Java form. It depends
+// on the member alone, so usedNames is asked and filled once per member.
+std::string javaName(UsedNames& usedNames, const MemberInfo& m) {
     const std::string& n = element(m, 0).name;
+    std::string name;
     switch (m.invokeKind) {
-        case INVOKE_FUNC: {
-            std::string name = javaMemberName(n);
-            if (usedNames.count(name)) name = "_" + name;
-            return resultType(m) + " " + name + "(";
-        }
-        case INVOKE_PROPERTYGET: {
-            std::string name = safeIdentifier("get" + n);
-            usedNames.insert(name);
-            return resultType(m) + " " + name + "(";
-        }
-        case INVOKE_PROPERTYPUT: {
-            std::string name = safeIdentifier("set" + n);
-            usedNames.insert(name);
-            return "void " + name + "(";
-        }
-        case INVOKE_PROPERTYPUTREF: {
-            std::string name = safeIdentifier("set" + n + "Ref");
-            usedNames.insert(name);
-            return "void " + name + "(";
-        }
+        case INVOKE_FUNC:
+            name = javaMemberName(n);
+            if (usedNames.count(name)) name.insert(0, 1, '_');
+            return name;
+        case INVOKE_PROPERTYGET:
+            name = accessorName("get", n);
+            break;
+        case INVOKE_PROPERTYPUT:
+            name = accessorName("set", n);
+            break;
+        case INVOKE_PROPERTYPUTREF:
+            name = accessorName("set", n, "Ref");
+            break;
         default:
-            return {};
+            return name;
+    }
+    usedNames.insert(name);
+    return name;
+}
+
+// Whether `name` is in `taken` or is one of the names given before index `upTo`.
+bool isTaken(std::string_view name, const ParameterNames& names, std::size_t upTo,
+             std::initializer_list<std::string_view> taken) {
+    const auto given = names.begin() + static_cast<std::ptrdiff_t>(upTo);
+    return std::find(taken.begin(), taken.end(), name) != taken.end() ||
+           std::find(names.begin() + 1, given, name) != given;
+}
+
+// Fills `names` for elements 1 to n - 1 (see javaParameterNames). A member has few parameters, so
+// uniqueness is a linear search over the names given so far; the strings keep their storage from one
+// overload to the next.
+void nameParameters(ParameterNames& names, const MemberInfo& m, int n,
+                    std::initializer_list<std::string_view> taken) {
+    const int count = std::min<int>(n, static_cast<int>(m.elements.size()));
+    names.resize(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 1; i < count; ++i) {
+        std::string& name = names[static_cast<std::size_t>(i)];
+        const bool putValue = isPut(m) && i == n - 1;
+        name.assign(putValue ? "new" : "");
+        const std::size_t baseStart = name.size();  // where "_" goes in front of the name's own part
+        const std::string& base = element(m, i).name;
+        if (base.empty()) {
+            name += "arg";
+            addNumber(name, i);
+        } else {
+            name += base;
+        }
+        if (!putValue && isJavaReservedWord(name)) name.insert(0, 1, '_');
+        while (isTaken(name, names, static_cast<std::size_t>(i), taken)) name.insert(baseStart, 1, '_');
     }
 }
 
 // The declarations of the parameters named `names`, without parentheses.
-std::string declarations(const MemberInfo& m, const std::vector<std::string>& names) {
-    const int n = m.emitCount;
-    if (n < 2 || !isEmittedKind(m)) return {};
-    std::string text;
+void addDeclarations(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    if (n < 2 || !isEmittedKind(m)) return;
     for (int i = 1; i <= n - 1 && static_cast<std::size_t>(i) < names.size(); ++i) {
         const ParamInfo& p = element(m, i);
         if (isPut(m) && i == n - 1 && p.javaType.empty()) break;
-        if (i > 1) text += ", ";
-        text += p.byRef < 1 ? p.javaType : refHolderName(p);
-        text += ' ';
-        text += names[static_cast<std::size_t>(i)];
+        if (i > 1) out += ", ";
+        if (p.byRef < 1) out += p.javaType;
+        else out += refHolderName(p);
+        out += ' ';
+        out += names[static_cast<std::size_t>(i)];
     }
-    return text;
 }
 
-std::string statement(const MemberInfo& m, const std::vector<std::string>& names);
-
-std::string overloadText(UsedNames& usedNames, const MemberInfo& m) {
-    std::string text(kIndent);
-    text += "public ";
-    text += signatureStart(usedNames, m);
-    if (isEmittedKind(m)) {
-        const std::vector<std::string> names = javaParameterNames(m);  // the declarations' and the call's
-        text += declarations(m, names);
-        text += kThrowsOpen;
-        text += kBodyIndent;
-        text += statement(m, names);
-        text += "\r\n";
-        text += kIndent;
-        text += '}';
+void addArgumentExpression(std::string& out, const ParamInfo& p, std::string_view javaName) {
+    if (!p.isPrimitive || p.byRef >= 1) {
+        out += javaName;
+        return;
     }
-    text += "\r\n";
-    return text;
-}
-
-std::string argumentExpression(const ParamInfo& p, const std::string& javaName) {
-    if (!p.isPrimitive || p.byRef >= 1) return javaName;
-    return "new " + p.boxedType + "(" + javaName + ")";
+    add(out, "new ", p.boxedType, "(", javaName, ")");
 }
 
 // The argument expressions of elements first to last, joined by ", ".
-std::string arguments(const MemberInfo& m, const std::vector<std::string>& names, int first, int last) {
-    std::string text;
+void addArguments(std::string& out, const MemberInfo& m, const ParameterNames& names, int first, int last) {
     for (int i = first; i <= last && static_cast<std::size_t>(i) < names.size(); ++i) {
-        if (i > first) text += ", ";
-        text += argumentExpression(element(m, i), names[static_cast<std::size_t>(i)]);
+        if (i > first) out += ", ";
+        addArgumentExpression(out, element(m, i), names[static_cast<std::size_t>(i)]);
     }
-    return text;
 }
 
-std::string methodStatement(const MemberInfo& m, const std::vector<std::string>& names) {
-    const int n = m.emitCount;
-    const ParamInfo& r = element(m, 0);
-    const std::string& name = r.name;
-    if (n < 2) {
-        const std::string call = "invoke(\"" + name + "\")";
-        if (r.vt == VT_VOID) return call + ";";
-        const bool newEnum = isNewEnum(name);
-        std::string x;
-        if (r.isPrimitive) x = "((" + r.boxedType + ") " + call + ")" + "." + r.javaType + "Value()";
-        else if (r.vt == VT_USERDEFINED && m.viaVtable) x = "new " + r.boxedType + "((UnknownPtr) " + call + ")";
-        else if (r.vt == VT_USERDEFINED) x = "new " + r.boxedType + "((DispatchPtr) " + call + ")";
-        else x = "(" + r.boxedType + ") " + call;
-        return "return " + (newEnum ? std::string(kEnumerationOpen) : "") + x + (newEnum ? ")" : "") + ";";
-    }
-    const std::string call = "invokeN(\"" + name + std::string(kObjectArray) + arguments(m, names, 1, n - 1) + "}, " +
-                             std::to_string(n - 1);
-    if (r.vt == VT_VOID) return call + ", false);";
-    if (r.isPrimitive) return "return ((" + r.boxedType + ") " + call + "))." + r.javaType + "Value();";
-    if (r.vt == VT_USERDEFINED)
-        return "return new " + r.boxedType + (m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ") + call + "));";
-    return "return (" + r.javaType + ") " + call + ");";
+// The cast an object result of a user-defined type is constructed from.
+std::string_view objectPointerCast(const MemberInfo& m) {
+    return m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ";
 }
 
-std::string getStatement(const MemberInfo& m, const std::vector<std::string>& names) {
-    const int n = m.emitCount;
-    const ParamInfo& r = element(m, 0);
-    const std::string& name = r.name;
-    const bool withArguments = n >= 2;
-    const std::string call = withArguments
-                                 ? "getN(\"" + name + std::string(kObjectArray) + arguments(m, names, 1, n - 1) + "}"
-                                 : "get(\"" + name + "\"";
-    if (r.vt == VT_DISPATCH) return "return (DispatchPtr) " + call + ");";
-    // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
-    if (r.isPrimitive) return "return ((" + r.boxedType + ") " + call + "))." + r.javaType + "Value();";
-    if (r.vt == VT_USERDEFINED)
-        return "return new " + r.javaType + (m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ") + call + "));";
-    const bool newEnum = isNewEnum(name);
-    const std::string cast = (newEnum && !withArguments) ? "IUnknown" : r.boxedType;
-    return "return " + (newEnum ? std::string(kEnumerationOpen) : "") + "(" + cast + ") " + call +
-           (newEnum ? ")" : "") + ");";
-}
-
-std::string putStatement(const MemberInfo& m, const std::vector<std::string>& names) {
-    const int n = m.emitCount;
+// invoke("name") without arguments; invokeN("name", new java.lang.Object[]{...}, count with them.
+void addMethodCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
-    const ParamInfo& v = element(m, n - 1);
-    const std::string valueName =
-        (n - 1 >= 1 && static_cast<std::size_t>(n - 1) < names.size()) ? names[static_cast<std::size_t>(n - 1)]
-                                                                       : "new" + v.name;
-    const std::string value = v.isPrimitive ? "new " + v.boxedType + "(" + valueName + ")" : valueName;
-    if (n == 2) return "put(\"" + name + "\"" + ", " + value + ");";
-    return "putN(\"" + name + std::string(kObjectArray) + arguments(m, names, 1, n - 2) + "}, " + value + ");";
+    if (n < 2) {
+        add(out, "invoke(\"", name, "\")");
+        return;
+    }
+    add(out, "invokeN(\"", name, kObjectArray);
+    addArguments(out, m, names, 1, n - 1);
+    out += "}, ";
+    addNumber(out, n - 1);
 }
 
-std::string statement(const MemberInfo& m, const std::vector<std::string>& names) {
-    if (m.invokeKind == INVOKE_FUNC) return methodStatement(m, names);
-    if (m.invokeKind == INVOKE_PROPERTYGET) return getStatement(m, names);
-    if (isPut(m)) return putStatement(m, names);
-    return {};
+void addMethodStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    const ParamInfo& r = element(m, 0);
+    if (n < 2) {
+        if (r.vt == VT_VOID) {
+            addMethodCall(out, m, n, names);
+            out += ';';
+            return;
+        }
+        const bool newEnum = isNewEnum(r.name);
+        out += "return ";
+        if (newEnum) out += kEnumerationOpen;
+        if (r.isPrimitive) {
+            add(out, "((", r.boxedType, ") ");
+            addMethodCall(out, m, n, names);
+            add(out, ").", r.javaType, "Value()");
+        } else if (r.vt == VT_USERDEFINED) {
+            add(out, "new ", r.boxedType, objectPointerCast(m));
+            addMethodCall(out, m, n, names);
+            out += ')';
+        } else {
+            add(out, "(", r.boxedType, ") ");
+            addMethodCall(out, m, n, names);
+        }
+        if (newEnum) out += ')';
+        out += ';';
+        return;
+    }
+    if (r.vt == VT_VOID) {
+        addMethodCall(out, m, n, names);
+        out += ", false);";
+    } else if (r.isPrimitive) {
+        add(out, "return ((", r.boxedType, ") ");
+        addMethodCall(out, m, n, names);
+        add(out, ")).", r.javaType, "Value();");
+    } else if (r.vt == VT_USERDEFINED) {
+        add(out, "return new ", r.boxedType, objectPointerCast(m));
+        addMethodCall(out, m, n, names);
+        out += "));";
+    } else {
+        add(out, "return (", r.javaType, ") ");
+        addMethodCall(out, m, n, names);
+        out += ");";
+    }
+}
+
+// get("name" without arguments; getN("name", new java.lang.Object[]{...} with them.
+void addGetCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    const std::string& name = element(m, 0).name;
+    if (n < 2) {
+        add(out, "get(\"", name, "\"");
+        return;
+    }
+    add(out, "getN(\"", name, kObjectArray);
+    addArguments(out, m, names, 1, n - 1);
+    out += '}';
+}
+
+void addGetStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    const ParamInfo& r = element(m, 0);
+    if (r.vt == VT_DISPATCH) {
+        out += "return (DispatchPtr) ";
+        addGetCall(out, m, n, names);
+        out += ");";
+        return;
+    }
+    // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
+    if (r.isPrimitive) {
+        add(out, "return ((", r.boxedType, ") ");
+        addGetCall(out, m, n, names);
+        add(out, ")).", r.javaType, "Value();");
+        return;
+    }
+    if (r.vt == VT_USERDEFINED) {
+        add(out, "return new ", r.javaType, objectPointerCast(m));
+        addGetCall(out, m, n, names);
+        out += "));";
+        return;
+    }
+    const bool newEnum = isNewEnum(r.name);
+    const std::string_view cast = (newEnum && n < 2) ? "IUnknown" : std::string_view(r.boxedType);
+    out += "return ";
+    if (newEnum) out += kEnumerationOpen;
+    add(out, "(", cast, ") ");
+    addGetCall(out, m, n, names);
+    if (newEnum) out += ')';
+    out += ");";
+}
+
+// The value a put passes: its parameter name, boxed when primitive.
+void addPutValue(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    const ParamInfo& v = element(m, n - 1);
+    if (v.isPrimitive) add(out, "new ", v.boxedType, "(");
+    if (n - 1 >= 1 && static_cast<std::size_t>(n - 1) < names.size()) out += names[static_cast<std::size_t>(n - 1)];
+    else add(out, "new", v.name);
+    if (v.isPrimitive) out += ')';
+}
+
+void addPutStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    const std::string& name = element(m, 0).name;
+    if (n == 2) {
+        add(out, "put(\"", name, "\", ");
+    } else {
+        add(out, "putN(\"", name, kObjectArray);
+        addArguments(out, m, names, 1, n - 2);
+        out += "}, ";
+    }
+    addPutValue(out, m, n, names);
+    out += ");";
+}
+
+// The statement of an overload that uses n elements.
+void addStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    if (m.invokeKind == INVOKE_FUNC) addMethodStatement(out, m, n, names);
+    else if (m.invokeKind == INVOKE_PROPERTYGET) addGetStatement(out, m, n, names);
+    else if (isPut(m)) addPutStatement(out, m, n, names);
+}
+
+// One wrapper method: the overload that uses n elements. `names` is scratch space for its parameter
+// names; an overload without parameters (n < 2) neither makes nor reads any.
+void addOverload(std::string& out, const MemberInfo& m, std::string_view javaName, int n, ParameterNames& names) {
+    out += kMethodOpen;
+    if (!isEmittedKind(m)) {
+        out += "\r\n";
+        return;
+    }
+    add(out, isPut(m) ? "void" : resultType(m), " ", javaName, "(");
+    if (n >= 2) nameParameters(names, m, n, {});  // the declarations' and the call's
+    addDeclarations(out, m, n, names);
+    out += kBodyOpen;
+    addStatement(out, m, n, names);
+    out += kMethodClose;
+}
+
+void addMember(std::string& out, UsedNames& usedNames, const MemberInfo& member, ParameterNames& names) {
+    if (member.emitCount == -1) return;
+    addJavadocBlock(out, member.doc);
+    if (member.overloads < 1) return;
+    const std::string name = javaName(usedNames, member);
+    for (std::int32_t i = 0; i < member.overloads; ++i) {
+        // One more argument each time; the count wraps as the 16-bit emitCount it continues.
+        addOverload(out, member, name, static_cast<std::int16_t>(member.emitCount + i), names);
+    }
 }
 
 }  // namespace
 
 std::string javadocText(std::string_view doc) {
     std::string text;
-    for (std::size_t i = 0; i < doc.size(); ++i) {
-        const char next = i + 1 < doc.size() ? doc[i + 1] : '\0';
-        if (doc[i] == '*' && next == '/') {
-            text += "*&#47;";
-            ++i;
-        } else if (doc[i] == '\\' && next == 'u') {
-            text += "&#92;";
-        } else {
-            text += doc[i];
-        }
-    }
+    addJavadocText(text, doc);
     return text;
 }
 
-std::vector<std::string> javaParameterNames(const MemberInfo& m, std::set<std::string> taken) {
-    const int n = m.emitCount;
-    const int count = std::min<int>(n, static_cast<int>(m.elements.size()));
-    std::vector<std::string> names(static_cast<std::size_t>(std::max(count, 0)));
-    for (int i = 1; i < count; ++i) {
-        const std::string prefix = (isPut(m) && i == n - 1) ? "new" : "";
-        std::string base = element(m, i).name;
-        if (base.empty()) base = "arg" + std::to_string(i);
-        if (prefix.empty() && isJavaReservedWord(base)) base = "_" + base;
-        while (taken.count(prefix + base)) base = "_" + base;
-        names[static_cast<std::size_t>(i)] = prefix + base;
-        taken.insert(prefix + base);
-    }
+std::vector<std::string> javaParameterNames(const MemberInfo& m, std::initializer_list<std::string_view> taken) {
+    ParameterNames names;
+    nameParameters(names, m, m.emitCount, taken);
     return names;
 }
 
-std::string parameterList(const MemberInfo& m, const std::set<std::string>& taken) {
-    if (m.emitCount < 2 || !isEmittedKind(m)) return {};
-    return declarations(m, javaParameterNames(m, taken));
+std::string parameterList(const MemberInfo& m, std::initializer_list<std::string_view> taken) {
+    std::string text;
+    if (m.emitCount < 2 || !isEmittedKind(m)) return text;
+    ParameterNames names;
+    nameParameters(names, m, m.emitCount, taken);
+    addDeclarations(text, m, m.emitCount, names);
+    return text;
 }
 
 std::string callBody(std::string_view bodyIndent, const MemberInfo& m) {
-    return std::string(bodyIndent) + statement(m, javaParameterNames(m)) + "\r\n";
+    ParameterNames names;
+    nameParameters(names, m, m.emitCount, {});
+    std::string text(bodyIndent);
+    addStatement(text, m, m.emitCount, names);
+    text += "\r\n";
+    return text;
+}
+
+void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& member) {
+    ParameterNames names;
+    addMember(out, usedNames, member, names);
+}
+
+void appendMembersText(std::string& out, UsedNames& usedNames, const std::vector<MemberInfo>& members) {
+    ParameterNames names;  // shared, so that its strings keep their room from member to member
+    for (const MemberInfo& member : members) addMember(out, usedNames, member, names);
 }
 
 std::string memberText(UsedNames& usedNames, const MemberInfo& member) {
-    if (member.emitCount == -1) return {};
-    std::string text = javadocBlock(member.doc);
-    if (member.overloads == 1) return text + overloadText(usedNames, member);
-    MemberInfo overload = member;  // one more argument each time
-    for (std::int32_t i = 0; i < member.overloads; ++i) {
-        text += overloadText(usedNames, overload);
-        ++overload.emitCount;
-    }
+    std::string text;
+    appendMemberText(text, usedNames, member);
     return text;
 }
 

@@ -1,9 +1,9 @@
 // The naming rules: reserved member names, package and folder texts.
 #pragma once
 
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "mapping/text.h"
 
@@ -19,7 +19,7 @@ public:
 
 private:
     ReservedNames();
-    std::set<std::string, CodeUnitLess> names_;
+    std::unordered_set<std::string_view> names_;  // asked for every member name a proxy declares
 };
 
 // The name itself, or "_" + name when it is reserved.

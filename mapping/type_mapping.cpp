@@ -180,22 +180,32 @@ TypeDesc resolveTypeDesc(WrapperGenerator& generator, const TypeDesc& desc, std:
     return *current;
 }
 
-ParamInfo mapVarType(ParamInfo info) {
+void applyVarType(ParamInfo& info) {
     const VarTypeRow& row = rowFor(info.vt);
     info.isPrimitive = row.isPrimitive;
     if (row.javaType) info.javaType = row.javaType;
-    info.boxedType = row.boxedType ? row.boxedType : info.javaType;
+    if (row.boxedType) info.boxedType = row.boxedType;
+    else info.boxedType = info.javaType;
+}
+
+ParamInfo mapVarType(ParamInfo info) {
+    applyVarType(info);
     return info;
 }
 
-ParamInfo mapSpecialType(ParamInfo info) {
-    if (info.javaType == "tagPOINT" || info.javaType == "tagRECT") {
+void applySpecialType(ParamInfo& info) {
+    const std::string_view type = info.javaType;
+    if (type == "tagPOINT" || type == "tagRECT") {
         info.javaType = info.boxedType = "com.corlith.kovra.win32.POINT";
-    } else if (info.javaType == "wireHDC" || info.javaType == "wireHWND") {
+    } else if (type == "wireHDC" || type == "wireHWND") {
         info.javaType = "long";
         info.boxedType = "java.lang.Long";
         info.isPrimitive = true;
     }
+}
+
+ParamInfo mapSpecialType(ParamInfo info) {
+    applySpecialType(info);
     return info;
 }
 

@@ -76,6 +76,25 @@ TEST(MemberText, OptionalParametersGiveOneOverloadEach) {
                              "    }\r\n");
 }
 
+TEST(MemberText, MembersWrittenTogetherMatchMembersWrittenAlone) {
+    // appendMembersText keeps the parameter names' storage from member to member: none may carry over
+    // ("z" is still in it when Turn is named).
+    const std::vector<MemberInfo> members = {
+        member(INVOKE_FUNC, {param(VT_VOID, "Move"), param(VT_I4, "x"), param(VT_I4, "y"), param(VT_I4, "z")}),
+        member(INVOKE_FUNC, {param(VT_VOID, "Turn"), param(VT_I4, "z"), param(VT_I4, "a"), param(VT_I4, "b")}),
+        member(INVOKE_PROPERTYGET, {param(VT_I4, "Count")}),
+        member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Item"), param(VT_I4, "x"), param(VT_BSTR, "Item")}),
+        member(INVOKE_FUNC, {param(VT_I4, "Add"), param(VT_BSTR, "key"), param(VT_I4, "before")}, 2, 2),
+        member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Name"), param(VT_BSTR, "Name")}),
+    };
+    UsedNames usedAlone, usedTogether;
+    std::string alone, together;
+    for (const MemberInfo& m : members) alone += memberText(usedAlone, m);
+    appendMembersText(together, usedTogether, members);
+    EXPECT_EQ(together, alone);
+    EXPECT_NE(together.find("public void Turn(int z, int a, int b)"), std::string::npos);
+}
+
 TEST(MemberText, UnknownInvokeKindGivesBareSignatureStart) {
     EXPECT_EQ(textOf(member(16, {param(VT_I4, "Odd")})), kEmptyJavadoc + "    public \r\n");
 }
