@@ -1,4 +1,5 @@
-// The class part: each block below writes one piece of the opening of a proxy or listener file.
+// The class part: each block below appends one piece of the opening of a proxy or listener file; the
+// whole part goes to the file in one write.
 #include "emit/class_part.h"
 
 #include "mapping/names.h"
@@ -6,94 +7,93 @@
 namespace tessivar {
 namespace {
 
-void writeImports(SourceFile& file, bool interfaceMode) {
-    file.writeLine("import com.corlith.kovra.*;");
+// Appends the parts in order.
+template <typename... Parts>
+void add(std::string& out, const Parts&... parts) {
+    (out.append(std::string_view(parts)), ...);
+}
+
+void addImports(std::string& out, bool interfaceMode) {
+    out += "import com.corlith.kovra.*;\r\n";
     if (interfaceMode) {
-        file.writeLine("import java.util.*;");
+        out += "import java.util.*;\r\n";
         return;
     }
-    file.writeLine("import com.corlith.kovra.constants.*;");
-    file.writeLine("import com.corlith.kovra.marshal.*;");
-    file.writeLine("import com.corlith.io.*;");
-    file.writeLine("import java.io.*;");
+    out += "import com.corlith.kovra.constants.*;\r\n"
+           "import com.corlith.kovra.marshal.*;\r\n"
+           "import com.corlith.io.*;\r\n"
+           "import java.io.*;\r\n";
 }
 
 // One import per library recorded so far, except the file's own and VBRUN.
-void writeLibraryImports(const WrapperGenerator& g, SourceFile& file, const std::string& packageText) {
+void addLibraryImports(std::string& out, const WrapperGenerator& g, const std::string& packageText) {
     const std::string package = pathToPackage(g.package);
     for (const std::string& lib : g.referencedLibs) {
         if (lib == packageText || lib == "VBRUN") continue;
         const std::string prefixed = package.empty() ? lib : package + "." + lib;
         if (prefixed == packageText) continue;
-        file.write("import " + prefixed + ".*;\r\n");
+        add(out, "import ", prefixed, ".*;\r\n");
     }
 }
 
-void writeInterfaceDeclaration(SourceFile& file, const std::string& name) {
-    file.writeLine("public interface " + name + " {");
-    file.writeLine("    static public final HashMap mthsMap = new HashMap();\r\n");
+void addInterfaceDeclaration(std::string& out, const std::string& name) {
+    add(out, "public interface ", name, " {\r\n");
+    out += "    static public final HashMap mthsMap = new HashMap();\r\n\r\n";
 }
 
-void writeUnknownPtrDeclaration(SourceFile& file, const std::string& name) {
-    file.writeLine("public class " + name + " extends UnknownPtr {");
-    file.writeLine("    static public int typeInfoToken = 0;");
-    file.writeLine("");
-    file.writeLine("    public int getTypeInfoToken() {");
-    file.writeLine("        return typeInfoToken;");
-    file.writeLine("    }");
-    file.writeLine("");
+void addUnknownPtrDeclaration(std::string& out, const std::string& name) {
+    add(out, "public class ", name, " extends UnknownPtr {\r\n");
+    out += "    static public int typeInfoToken = 0;\r\n"
+           "\r\n"
+           "    public int getTypeInfoToken() {\r\n"
+           "        return typeInfoToken;\r\n"
+           "    }\r\n"
+           "\r\n";
 }
 
-void writeDispatchPtrDeclaration(SourceFile& file, const std::string& name) {
-    file.writeLine("public class " + name + " extends DispatchPtr {");
-    file.writeLine("    public int getTypeInfoToken() {");
-    file.writeLine("        return 0;");
-    file.writeLine("    }");
-    file.writeLine("");
+void addDispatchPtrDeclaration(std::string& out, const std::string& name) {
+    add(out, "public class ", name, " extends DispatchPtr {\r\n");
+    out += "    public int getTypeInfoToken() {\r\n"
+           "        return 0;\r\n"
+           "    }\r\n"
+           "\r\n";
 }
 
 // Ends with LF and then CR LF.
-void writeGuidLine(SourceFile& file, const std::string& guidText) {
-    file.writeLine("    static public final GUID proxyIID = new GUID(\"" + guidText + "\");\n");
+void addGuidLine(std::string& out, const std::string& guidText) {
+    add(out, "    static public final GUID proxyIID = new GUID(\"", guidText, "\");\n\r\n");
 }
 
-void writeRegistration(SourceFile& file, const std::string& name, bool unknownPtr) {
-    file.writeLine("    static public final int iidToken;\r\n");
-    file.writeLine("    static {");
-    file.writeLine("        iidToken = IdentityManager.registerProxy(proxyIID, " + name + ".class);");
-    if (unknownPtr) file.writeLine("        typeInfoToken = IdentityManager.registerTypeInfo(proxyIID);");
-    file.writeLine("    }\r\n");
+void addRegistration(std::string& out, const std::string& name, bool unknownPtr) {
+    out += "    static public final int iidToken;\r\n\r\n"
+           "    static {\r\n";
+    add(out, "        iidToken = IdentityManager.registerProxy(proxyIID, ", name, ".class);\r\n");
+    if (unknownPtr) out += "        typeInfoToken = IdentityManager.registerTypeInfo(proxyIID);\r\n";
+    out += "    }\r\n\r\n";
 }
 
-void writeGuidTokenGetter(SourceFile& file) {
-    file.writeLine("    /**");
-    file.writeLine("     * Returns Guid Token for this class");
-    file.writeLine("     */");
-    file.writeLine("    public int getGuidToken() {");
-    file.writeLine("        return iidToken;");
-    file.writeLine("    }\r\n");
+void addGuidTokenGetter(std::string& out) {
+    out += "    /**\r\n"
+           "     * Returns Guid Token for this class\r\n"
+           "     */\r\n"
+           "    public int getGuidToken() {\r\n"
+           "        return iidToken;\r\n"
+           "    }\r\n\r\n";
 }
 
-void writeConstructor(SourceFile& file, const std::string& comment, const std::string& signature,
-                      const std::string& body) {
-    file.writeLine("    /**");
-    file.writeLine(comment);
-    file.writeLine("     */");
-    file.writeLine(signature);
-    file.writeLine(body);
-    file.writeLine("    }");
+void addConstructor(std::string& out, std::string_view what, const std::string& name, std::string_view with,
+                    std::string_view parameter, std::string_view argument) {
+    constexpr std::string_view kThrows = " throws com.corlith.kovra.COMException {\r\n";
+    add(out, "    /**\r\n     * ", what, name, " Object", with, "\r\n     */\r\n");
+    add(out, "    public ", name, "(", parameter, ")", kThrows);
+    add(out, "        super(", argument, ");\r\n    }\r\n");
 }
 
-void writeConstructors(SourceFile& file, const std::string& name) {
-    const std::string throws = " throws com.corlith.kovra.COMException {";
-    writeConstructor(file, "     * Creates empty " + name + " Object", "    public " + name + "()" + throws,
-                     "        super();");
-    writeConstructor(file, "     * Creates " + name + " Object with progID",
-                     "    public " + name + "(String progid)" + throws, "        super(progid);");
-    writeConstructor(file, "     * Queries interface of " + name + " Object",
-                     "    public " + name + "(IUnknown other)" + throws, "        super(other);");
-    writeConstructor(file, "     * Creates " + name + " Object with CLSID",
-                     "    public " + name + "(GUID ClsID)" + throws, "        super(ClsID);");
+void addConstructors(std::string& out, const std::string& name) {
+    addConstructor(out, "Creates empty ", name, "", "", "");
+    addConstructor(out, "Creates ", name, " with progID", "String progid", "progid");
+    addConstructor(out, "Queries interface of ", name, "", "IUnknown other", "other");
+    addConstructor(out, "Creates ", name, " with CLSID", "GUID ClsID", "ClsID");
 }
 
 }  // namespace
@@ -101,20 +101,23 @@ void writeConstructors(SourceFile& file, const std::string& name) {
 void writeClassPart(const WrapperGenerator& g, std::string typeLibPath, SourceFile& file, const TypeEntry& entry,
                     bool unknownPtr, bool interfaceMode) {
     const std::string packageText = javaPackage(g.package, g.currentLibName);
-    writeHeaderBlock(file, false, typeLibPath, packageText);
-    writeImports(file, interfaceMode);
-    writeLibraryImports(g, file, packageText);
-    file.writeLine("");
+    std::string out;
+    out.reserve(2048);
+    appendHeaderBlock(out, false, typeLibPath, packageText);
+    addImports(out, interfaceMode);
+    addLibraryImports(out, g, packageText);
+    out += "\r\n";
 
-    if (interfaceMode) writeInterfaceDeclaration(file, entry.name);
-    else if (unknownPtr) writeUnknownPtrDeclaration(file, entry.name);
-    else writeDispatchPtrDeclaration(file, entry.name);
-    writeGuidLine(file, entry.guidText);
-    if (interfaceMode) return;
-
-    writeRegistration(file, entry.name, unknownPtr);
-    writeGuidTokenGetter(file);
-    writeConstructors(file, entry.name);
+    if (interfaceMode) addInterfaceDeclaration(out, entry.name);
+    else if (unknownPtr) addUnknownPtrDeclaration(out, entry.name);
+    else addDispatchPtrDeclaration(out, entry.name);
+    addGuidLine(out, entry.guidText);
+    if (!interfaceMode) {
+        addRegistration(out, entry.name, unknownPtr);
+        addGuidTokenGetter(out);
+        addConstructors(out, entry.name);
+    }
+    file.write(out);
 }
 
 }  // namespace tessivar

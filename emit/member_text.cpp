@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kObjectArray = "\", new java.lang.Object[]{";
 constexpr std::string_view kEnumerationOpen = "new com.corlith.kovra.Enumeration(";
 
-// The fixed runs around the variable parts, indents (kIndent, kBodyIndent) included.
+// The fixed runs around the variable parts, indents included.
 constexpr std::string_view kJavadocOpen = "    /**\r\n     * ";
 constexpr std::string_view kJavadocClose = "\r\n     */\r\n";
 constexpr std::string_view kMethodOpen = "    public ";

@@ -16,7 +16,6 @@ namespace tessivar {
 using UsedNames = std::unordered_set<std::string>;
 
 inline constexpr std::string_view kIndent = "    ";
-inline constexpr std::string_view kBodyIndent = "        ";
 
 // The Javadoc block and the overloads of `member`, appended to `out`; getter and setter names enter
 // `usedNames`, method names are looked up in it. Nothing for a member left out (emitCount -1).

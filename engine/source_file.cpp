@@ -85,26 +85,36 @@ void ensureFolder(FileSystem& files, const std::string& path) {
 // Java reads a backslash followed by 'u' as a Unicode escape even inside comments (unless the backslash is
 // itself escaped by an odd run before it), so a path such as "c:\users\x.tlb" would stop the file compiling:
 // a run of backslashes before 'u' is made even.
-static std::string commentSafePath(std::string_view path) {
-    std::string out;
+static void appendCommentSafePath(std::string& out, std::string_view path) {
     std::size_t run = 0;
     for (char c : path) {
         if (c == 'u' && run % 2 == 1) out += '\\';
         run = c == '\\' ? run + 1 : 0;
         out += c;
     }
-    return out;
+}
+
+void appendHeaderBlock(std::string& out, bool enumForm, const std::optional<std::string>& typeLibPath,
+                       std::string_view javaPackage) {
+    if (enumForm) out += "//DO NOT EDIT.\r\n";
+    out += "// created by Tessivar\r\n";
+    if (typeLibPath) {
+        out += "// from TypeLib at ";
+        appendCommentSafePath(out, *typeLibPath);
+        out += "\r\n";
+    }
+    out += "// check for latest version at ";
+    out += kMakerWebAddress;
+    out += "\r\n\r\npackage ";
+    out += javaPackage;
+    out += ";\r\n\r\n";
 }
 
 void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
                       std::string_view javaPackage) {
-    if (enumForm) file.writeLine("//DO NOT EDIT.");
-    file.writeLine("// created by Tessivar");
-    if (typeLibPath) file.writeLine("// from TypeLib at " + commentSafePath(*typeLibPath));
-    file.writeLine("// check for latest version at " + std::string(kMakerWebAddress));
-    file.writeLine("");
-    file.writeLine("package " + std::string(javaPackage) + ";");
-    file.writeLine("");
+    std::string text;
+    appendHeaderBlock(text, enumForm, typeLibPath, javaPackage);
+    file.write(text);
 }
 
 }  // namespace tessivar

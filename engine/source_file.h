@@ -55,6 +55,8 @@ void ensureFolder(FileSystem& files, const std::string& path);
 
 // The lines that open every generated Java file. `typeLibPath` absent leaves out the
 // "// from TypeLib at " line; `enumForm` adds the "//DO NOT EDIT." line first.
+void appendHeaderBlock(std::string& out, bool enumForm, const std::optional<std::string>& typeLibPath,
+                       std::string_view javaPackage);
 void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
                       std::string_view javaPackage);
 

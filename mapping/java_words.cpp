@@ -28,8 +28,10 @@ bool isJavaReservedWord(std::string_view name) {
 }
 
 std::string javaMemberName(std::string_view name) {
-    if (isJavaReservedWord(name)) return "_" + std::string(name);
-    return safeIdentifier(name);
+    if (!isJavaReservedWord(name)) return safeIdentifier(name);
+    std::string prefixed(1, '_');
+    prefixed += name;
+    return prefixed;
 }
 
 }  // namespace tessivar

@@ -39,7 +39,7 @@ std::string safePathPart(std::string_view name) {
         if (refusedCharacter(static_cast<unsigned char>(c))) c = '_';
     // Windows drops trailing dots and blanks, which turns "." and ".." into the folder itself or its parent.
     for (auto it = safe.rbegin(); it != safe.rend() && (*it == '.' || *it == ' '); ++it) *it = '_';
-    if (isDeviceName(safe)) safe.insert(0, "_");
+    if (isDeviceName(safe)) safe.insert(safe.begin(), '_');
     return safe;
 }
 
