@@ -100,16 +100,26 @@ std::string SettingsFile::defaultPath() {
 
 SettingsFile::Load SettingsFile::load(Contents& out) const {
     out = Contents{};
-    std::error_code ec;
-    const fs::file_status status = fs::status(path_, ec);
-    if (status.type() == fs::file_type::not_found) return Load::Missing;
-    if (ec || status.type() != fs::file_type::regular) return Load::Unusable;
-    const std::uintmax_t size = fs::file_size(path_, ec);
-    if (ec || size > kMaxSettingsFileBytes) return Load::Unusable;
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Unusable;
+    if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > kMaxSettingsFileBytes) return Load::Unusable;
+    // A request reads the settings once per class: the file is read again only when it is another file
+    // or has been written since.
+    const Stamp stamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                      static_cast<std::int64_t>(st.st_size),  static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                      st.st_mtim.tv_nsec,                      static_cast<std::int64_t>(st.st_ctim.tv_sec),
+                      st.st_ctim.tv_nsec};
+    {
+        std::lock_guard<std::mutex> guard(cacheLock_);
+        if (cached_ && cached_->stamp == stamp) {
+            out = cached_->contents;
+            return Load::Loaded;
+        }
+    }
     std::ifstream in(path_, std::ios::binary);
     if (!in) return Load::Unusable;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(st.st_size));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     for (std::size_t pos = 0; pos < bytes.size();) {
         std::size_t end = bytes.find('\n', pos);
@@ -119,6 +129,10 @@ SettingsFile::Load SettingsFile::load(Contents& out) const {
         if (!out.section && equalsIgnoreCase(trim(line), sectionHeader())) out.section = out.lines.size();
         out.lines.push_back(std::move(line));
         pos = end + 1;
+    }
+    if (bytes.size() == static_cast<std::size_t>(st.st_size)) {
+        std::lock_guard<std::mutex> guard(cacheLock_);
+        cached_ = Cached{stamp, out};
     }
     return Load::Loaded;
 }
@@ -137,7 +151,10 @@ bool SettingsFile::replace(const Contents& contents) const {
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
     if (ec) return false;
 
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hidden(1, '.');
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string temp = (target.parent_path() / hidden).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     struct stat old {};

@@ -1,6 +1,8 @@
 // The portable build's settings store: a per-user text file a person can read and edit.
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +37,19 @@ private:
     Load load(Contents& out) const;
     bool replace(const Contents& contents) const;
     std::string path_;
+
+    // The file as last read, and what it was then: device, inode, size, modification and change times.
+    struct Stamp {
+        std::uint64_t device, inode;
+        std::int64_t size, modified, modifiedNs, changed, changedNs;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Cached {
+        Stamp stamp;
+        Contents contents;
+    };
+    mutable std::mutex cacheLock_;  // the dialog's thread and the worker both read
+    mutable std::optional<Cached> cached_;
 };
 
 }  // namespace tessivar

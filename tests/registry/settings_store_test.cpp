@@ -192,6 +192,23 @@ TEST(SettingsFile, HumanEditsAreReadAndKept) {
     EXPECT_EQ(store.read("Dest", 260), " lead");
 }
 
+TEST(SettingsFile, ChangesBySomeoneElseBetweenReadsAreSeen) {
+    TempConfig config;
+    config.setContents("[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/a\n");
+    SettingsFile store(config.file());
+    EXPECT_EQ(store.read("Path", 260), "/opt/a");
+    EXPECT_EQ(store.read("Path", 260), "/opt/a");
+    config.setContents("[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/longer\n");  // edited in place
+    EXPECT_EQ(store.read("Path", 260), "/opt/longer");
+    const std::string replacement = config.file() + ".new";
+    std::ofstream(replacement, std::ios::binary) << "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/b\n";
+    fs::rename(replacement, config.file());  // replaced, as editors and this store do
+    EXPECT_EQ(store.read("Path", 260), "/opt/b");
+    fs::remove(config.file());
+    EXPECT_FALSE(store.exists());
+    EXPECT_EQ(store.read("Path", 260), std::nullopt);
+}
+
 TEST(SettingsFile, RefusesWhatItCouldNotGiveBack) {
     TempConfig config;
     SettingsFile store(config.file());
