@@ -6,7 +6,6 @@
 #include "emit/member_collector.h"
 #include "emit/member_text.h"
 #include "mapping/path_names.h"
-#include "typelib/interface_path.h"
 
 namespace tessivar {
 
@@ -99,7 +98,7 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
     TypeAttr attr;
     const bool attrRead = entry.typeInfo->typeAttr(attr) == kOk;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = findInterfaceTypeLibPath(generator.services.registry, entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
 
     if (attrRead) {
         // Members first: the types they record decide the library imports of the class part.

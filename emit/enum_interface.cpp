@@ -3,7 +3,6 @@
 
 #include "mapping/names.h"
 #include "mapping/path_names.h"
-#include "typelib/interface_path.h"
 
 namespace tessivar {
 namespace {
@@ -40,7 +39,7 @@ void writeEnumInterface(WrapperGenerator& generator, TypeEntry& entry) {
     SourceFile file(generator.services.files, &generator);
     if (!file.open(location.path)) return;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = findInterfaceTypeLibPath(generator.services.registry, entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
 
     writeHeaderBlock(file, true, entry.typeLibPath, javaPackage(generator.package, generator.currentLibName));
     file.writeLine("public interface " + entry.name + "{");

@@ -6,7 +6,6 @@
 #include "emit/listener_member.h"
 #include "emit/member_collector.h"
 #include "mapping/path_names.h"
-#include "typelib/interface_path.h"
 
 namespace tessivar {
 namespace {
@@ -52,7 +51,7 @@ void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, con
     SourceFile file(generator.services.files, &generator);
     if (!file.open(location.path)) return;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = findInterfaceTypeLibPath(generator.services.registry, entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
 
     writeClassPart(generator, entry.typeLibPath, file, entry, false, true);
     if (attrRead) writeListenerMembers(generator, file, entry, attr);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "mapping/names.h"
+#include "typelib/interface_path.h"
 
 namespace tessivar {
 namespace {
@@ -30,6 +31,12 @@ void WrapperGenerator::logLine(const std::string& text) { services.ui.appendLog(
 void WrapperGenerator::outputFailed(const std::string& path, const std::string& what) {
     ++outputFailures_;
     logLine("Error: " + path + " " + what + ".");
+}
+
+const std::string& WrapperGenerator::interfaceTypeLibPath(const std::string& guidText) {
+    const auto [known, added] = interfaceTypeLibPaths_.try_emplace(guidText);
+    if (added) known->second = findInterfaceTypeLibPath(services.registry, guidText);
+    return known->second;
 }
 
 bool WrapperGenerator::markWritten(const TypeEntry& entry, const std::string& prefix) {

@@ -88,6 +88,10 @@ public:
     // Makes the recorded changes again, in their order.
     void replay(const std::vector<RunStateChange>& changes);
 
+    // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
+    // request: generate-all writes a type in every class run that reaches it.
+    const std::string& interfaceTypeLibPath(const std::string& guidText);
+
     // Files that could not be created or written during this request.
     int outputFailures() const { return outputFailures_; }
     void outputFailed(const std::string& path, const std::string& what) override;
@@ -122,6 +126,7 @@ public:
 
 private:
     bool obtainRuntimeFolder(const std::string& given);
+    std::map<std::string, std::string> interfaceTypeLibPaths_;
     void classifyPending();
     void runPass();
 

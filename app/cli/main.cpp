@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <fstream>
+#include <cstdlib>
 #include <iostream>
 
 #include "app/cli/class_source.h"
@@ -177,7 +178,11 @@ int main(int argc, char** argv) {
             ui.error(*error);
             return kExitFailure;
         }
-        return generate(source, genOptions, settings, files, store, ui);
+        const int status = generate(source, genOptions, settings, files, store, ui);
+        // Every file is closed and the settings are saved: what is left is memory, which the process's
+        // end hands back at once, without taking the libraries and the registry apart piece by piece.
+        std::cout.flush();
+        std::exit(status);
     }
 
     if (lst->parsed()) {
