@@ -79,46 +79,54 @@ class Bench:
         self.serial += 1
         return os.path.join(self.work, "runs", f"{self.serial:03d}-{label}")
 
-    def generate(self, build: str, library: str, reps: int) -> tuple:
-        """Generate-all over the library `reps` times, each into a fresh folder; the runs and the last tree.
+    def generate(self, build: str, library: str) -> tuple:
+        """One generate-all over the library into a fresh folder: the run and its tree.
         (The trees are removed at the end: removing files just before making others slows the making.)"""
-        runs, dest = [], None
-        for _ in range(reps):
-            dest = self.fresh(f"{build}-{os.path.basename(library)}")
-            os.makedirs(os.path.dirname(dest), exist_ok=True)
-            tool = self.o.portable if build == "portable" else self.o.windows
-            runs.append(run_measured(command_of(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
-                                     dest + ".log"))
-        return runs, dest
+        dest = self.fresh(f"{build}-{os.path.basename(library)}")
+        os.makedirs(os.path.dirname(dest), exist_ok=True)
+        tool = self.o.portable if build == "portable" else self.o.windows
+        run = run_measured(command_of(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
+                           dest + ".log")
+        return run, dest
 
     def verdict(self, ok: bool) -> str:
         if not ok:
             self.misses += 1
         return "PASS" if ok else "MISS"
 
+    # How fast this machine makes files drifts by a factor of two and more within minutes, so the runs of
+    # the two sides of a ratio alternate: a slow spell slows both.
+
     def windows_vs_portable(self, libraries: list) -> dict:
-        print(f"1. generate-all, portable build vs Windows build under Wine "
-              f"(medians of {self.o.reps} and {self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
+        print(f"1. generate-all, portable build vs Windows build under Wine (alternating; medians of "
+              f"{self.o.reps} and {self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
         portable_runs = {}
         for library in libraries:
-            portable, tree = self.generate("portable", library, self.o.reps)
-            windows, _ = self.generate("windows", library, self.o.wine_reps)
+            portable, windows = [], []
+            for i in range(max(self.o.reps, self.o.wine_reps)):
+                if i < self.o.reps:
+                    portable.append(self.generate("portable", library)[0])
+                if i < self.o.wine_reps:
+                    windows.append(self.generate("windows", library)[0])
             p = statistics.median(r.seconds for r in portable)
             w = statistics.median(r.seconds for r in windows)
             print(f"   {os.path.basename(library):14} portable {p:8.3f} s   Windows {w:8.3f} s   "
                   f"ratio {w / p:7.1f}  {self.verdict(w / p >= TARGET_WINDOWS_RATIO)}")
-            portable_runs[library] = (portable, tree)
+            portable_runs[library] = portable
         return portable_runs
 
-    def against_copy(self, library: str, portable: list, tree: str) -> None:
-        copies = []
+    def against_copy(self, library: str) -> None:
+        """Each generate-all is followed by a copy of the tree it made."""
+        runs, copies, files = [], [], 0
         for _ in range(self.o.reps):
+            run, tree = self.generate("portable", library)
             target = self.fresh("copy")
+            runs.append(run)
             copies.append(run_measured(["cp", "-r", tree, target], target + ".log"))
-        p = statistics.median(r.seconds for r in portable)
+            files = sum(len(f) for _, _, f in os.walk(tree))
+        p = statistics.median(r.seconds for r in runs)
         c = statistics.median(r.seconds for r in copies)
-        files = sum(len(f) for _, _, f in os.walk(tree))
-        print(f"2. generate-all vs cp -r of its output tree ({os.path.basename(library)}: {files} files; "
+        print(f"2. generate-all vs cp -r of its output tree ({os.path.basename(library)}: {files} files; alternating; "
               f"target: ratio <= {TARGET_COPY_RATIO:g})")
         print(f"   portable {p:8.3f} s   cp -r {c:8.3f} s   ratio {p / c:7.1f}  {self.verdict(p / c <= TARGET_COPY_RATIO)}")
 
@@ -132,7 +140,7 @@ class Bench:
             made = subprocess.run([sys.executable, os.path.join(ROOT, "bench", "make-synthetic-idl.py"), str(count), folder],
                                   check=True, capture_output=True, text=True)
             library = made.stdout.strip()
-            runs, _ = self.generate("portable", library, self.o.reps)
+            runs = [self.generate("portable", library)[0] for _ in range(self.o.reps)]
             seconds = statistics.median(r.seconds for r in runs)
             per_interface[count] = seconds / count
             seconds_of[count] = seconds
@@ -168,10 +176,9 @@ def main() -> int:
     bench = Bench(options)
     libraries = [os.path.join(WINE_LIBDIR, name) for name in options.libraries]
     portable_runs = bench.windows_vs_portable(libraries)
-    portable, tree = portable_runs[libraries[0]]
-    bench.against_copy(libraries[0], portable, tree)
+    bench.against_copy(libraries[0])
     bench.growth()
-    bench.memory(libraries[0], portable)
+    bench.memory(libraries[0], portable_runs[libraries[0]])
     print(f"{bench.misses} target(s) missed")
     for folder in [os.path.join(bench.work, "runs"), *bench.leftovers]:
         shutil.rmtree(folder, ignore_errors=True)
