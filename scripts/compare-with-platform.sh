@@ -15,7 +15,8 @@ rm -f "$out"/*.diff
 # Files that may hold a type library: .tlb files, and modules whose bytes name a TYPELIB resource.
 mapfile -t files < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x00L\x00I\x00B\x00' *.dll *.ocx *.exe; } | sort -u)
 
-wineserver -p 2>/dev/null || true  # keep one server for all runs
+wineserver -p </dev/null >/dev/null 2>&1 || true  # one server for all the runs, stopped at the end
+trap 'wineserver -k 2>/dev/null || true' EXIT
 compared=0 identical=0 different=0 known=0 skipped=0
 # compare_one LINUX-PATH RESOURCE-ID LABEL: dumps one library both ways and compares the texts.
 compare_one() {
