@@ -8,7 +8,6 @@
 #include <optional>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -128,10 +127,6 @@ public:
 private:
     bool obtainRuntimeFolder(const std::string& given);
     std::map<std::string, std::string> interfaceTypeLibPaths_;
-    // What registerType records for each type met in this request (the type is kept, so that its
-    // address stays its own).
-    std::unordered_map<const TypeInfo*, std::pair<std::shared_ptr<const TypeInfo>, std::optional<TypeEntry>>>
-        registeredTypes_;
     void classifyPending();
     void runPass();
 

@@ -16,17 +16,17 @@ void WrapperGenerator::replay(const std::vector<RunStateChange>& changes) {
     }
 }
 
-namespace {
-
-// What registerType records for a type: the type, or the target of an alias of an enum or a dispatch
-// interface under the alias's name; nothing for a type whose attributes or library cannot be read.
-std::optional<TypeEntry> entryOf(const std::shared_ptr<const TypeInfo>& typeInfo) {
+void WrapperGenerator::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
+    if (recordedChanges) recordedChanges->push_back(RunStateChange{typeInfo, kind, std::nullopt});
+    if (!typeInfo) return;
     TypeAttr attr;
-    if (typeInfo->typeAttr(attr) != kOk) return std::nullopt;
+    if (typeInfo->typeAttr(attr) != kOk) return;
 
     TypeEntry entry;
     entry.name = typeName(*typeInfo);
     std::shared_ptr<const TypeInfo> recorded = typeInfo;
+
+    // An alias of an enum or a dispatch interface is recorded as its target, under the alias's name.
     if (attr.typekind == TKIND_ALIAS && attr.tdescAlias.vt == VT_USERDEFINED) {
         std::shared_ptr<const TypeInfo> target;
         TypeAttr targetAttr;
@@ -37,32 +37,18 @@ std::optional<TypeEntry> entryOf(const std::shared_ptr<const TypeInfo>& typeInfo
             attr = targetAttr;
         }
     }
+
     entry.typeInfo = recorded;
     entry.guidText = guidText(attr.guid);
 
     std::shared_ptr<const TypeLib> lib;
     unsigned index = 0;
-    if (recorded->containingTypeLib(lib, index) != kOk || !lib) return std::nullopt;
+    if (recorded->containingTypeLib(lib, index) != kOk || !lib) return;
     entry.libName = libraryName(*lib);
-    return entry;
-}
-
-}  // namespace
-
-void WrapperGenerator::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
-    if (recordedChanges) recordedChanges->push_back(RunStateChange{typeInfo, kind, std::nullopt});
-    if (!typeInfo) return;
-    // A type is referred to from many members and class runs; what it is recorded as is worked out once.
-    auto [known, firstTime] = registeredTypes_.try_emplace(typeInfo.get());
-    if (firstTime) known->second = {typeInfo, entryOf(typeInfo)};
-    const std::optional<TypeEntry>& entry = known->second.second;
-    if (!entry) return;
-    referencedLibs.insert(entry->libName);
-    const auto at = referencedTypes.lower_bound(*entry);
-    if (at != referencedTypes.end() && !typeEntryLess(*entry, *at)) return;  // the same entry whatever its kind
-    TypeEntry recorded = *entry;
-    recorded.kind = kind;
-    referencedTypes.insert(at, std::move(recorded));
+    referencedLibs.insert(entry.libName);
+    entry.typeLibPath.clear();
+    entry.kind = kind;
+    referencedTypes.insert(std::move(entry));
 }
 
 }  // namespace tessivar
