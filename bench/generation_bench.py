@@ -94,20 +94,15 @@ class Bench:
             self.misses += 1
         return "PASS" if ok else "MISS"
 
-    # How fast this machine makes files drifts by a factor of two and more within minutes, so the runs of
-    # the two sides of a ratio alternate: a slow spell slows both.
-
     def windows_vs_portable(self, libraries: list) -> dict:
-        print(f"1. generate-all, portable build vs Windows build under Wine (alternating; medians of "
-              f"{self.o.reps} and {self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
+        print(f"1. generate-all, portable build vs Windows build under Wine (medians of {self.o.reps} and "
+              f"{self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
         portable_runs = {}
         for library in libraries:
-            portable, windows = [], []
-            for i in range(max(self.o.reps, self.o.wine_reps)):
-                if i < self.o.reps:
-                    portable.append(self.generate("portable", library)[0])
-                if i < self.o.wine_reps:
-                    windows.append(self.generate("windows", library)[0])
+            # The portable runs come first: Wine's own processes go on working for a while after a
+            # Windows run ends, and a portable run just after one would share the processors with them.
+            portable = [self.generate("portable", library)[0] for _ in range(self.o.reps)]
+            windows = [self.generate("windows", library)[0] for _ in range(self.o.wine_reps)]
             p = statistics.median(r.seconds for r in portable)
             w = statistics.median(r.seconds for r in windows)
             print(f"   {os.path.basename(library):14} portable {p:8.3f} s   Windows {w:8.3f} s   "
@@ -116,7 +111,8 @@ class Bench:
         return portable_runs
 
     def against_copy(self, library: str) -> None:
-        """Each generate-all is followed by a copy of the tree it made."""
+        """Each generate-all is followed by a copy of the tree it made: how fast this machine makes files
+        drifts by a factor of two within minutes, and alternating runs make a slow spell slow both."""
         runs, copies, files = [], [], 0
         for _ in range(self.o.reps):
             run, tree = self.generate("portable", library)
