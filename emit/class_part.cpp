@@ -3,15 +3,10 @@
 #include "emit/class_part.h"
 
 #include "mapping/names.h"
+#include "mapping/text.h"
 
 namespace tessivar {
 namespace {
-
-// Appends the parts in order.
-template <typename... Parts>
-void add(std::string& out, const Parts&... parts) {
-    (out.append(std::string_view(parts)), ...);
-}
 
 void addImports(std::string& out, bool interfaceMode) {
     out += "import com.corlith.kovra.*;\r\n";
@@ -32,17 +27,17 @@ void addLibraryImports(std::string& out, const WrapperGenerator& g, const std::s
         if (lib == packageText || lib == "VBRUN") continue;
         const std::string prefixed = package.empty() ? lib : package + "." + lib;
         if (prefixed == packageText) continue;
-        add(out, "import ", prefixed, ".*;\r\n");
+        appendParts(out, "import ", prefixed, ".*;\r\n");
     }
 }
 
 void addInterfaceDeclaration(std::string& out, const std::string& name) {
-    add(out, "public interface ", name, " {\r\n");
+    appendParts(out, "public interface ", name, " {\r\n");
     out += "    static public final HashMap mthsMap = new HashMap();\r\n\r\n";
 }
 
 void addUnknownPtrDeclaration(std::string& out, const std::string& name) {
-    add(out, "public class ", name, " extends UnknownPtr {\r\n");
+    appendParts(out, "public class ", name, " extends UnknownPtr {\r\n");
     out += "    static public int typeInfoToken = 0;\r\n"
            "\r\n"
            "    public int getTypeInfoToken() {\r\n"
@@ -52,7 +47,7 @@ void addUnknownPtrDeclaration(std::string& out, const std::string& name) {
 }
 
 void addDispatchPtrDeclaration(std::string& out, const std::string& name) {
-    add(out, "public class ", name, " extends DispatchPtr {\r\n");
+    appendParts(out, "public class ", name, " extends DispatchPtr {\r\n");
     out += "    public int getTypeInfoToken() {\r\n"
            "        return 0;\r\n"
            "    }\r\n"
@@ -61,13 +56,13 @@ void addDispatchPtrDeclaration(std::string& out, const std::string& name) {
 
 // Ends with LF and then CR LF.
 void addGuidLine(std::string& out, const std::string& guidText) {
-    add(out, "    static public final GUID proxyIID = new GUID(\"", guidText, "\");\n\r\n");
+    appendParts(out, "    static public final GUID proxyIID = new GUID(\"", guidText, "\");\n\r\n");
 }
 
 void addRegistration(std::string& out, const std::string& name, bool unknownPtr) {
     out += "    static public final int iidToken;\r\n\r\n"
            "    static {\r\n";
-    add(out, "        iidToken = IdentityManager.registerProxy(proxyIID, ", name, ".class);\r\n");
+    appendParts(out, "        iidToken = IdentityManager.registerProxy(proxyIID, ", name, ".class);\r\n");
     if (unknownPtr) out += "        typeInfoToken = IdentityManager.registerTypeInfo(proxyIID);\r\n";
     out += "    }\r\n\r\n";
 }
@@ -84,9 +79,9 @@ void addGuidTokenGetter(std::string& out) {
 void addConstructor(std::string& out, std::string_view what, const std::string& name, std::string_view with,
                     std::string_view parameter, std::string_view argument) {
     constexpr std::string_view kThrows = " throws com.corlith.kovra.COMException {\r\n";
-    add(out, "    /**\r\n     * ", what, name, " Object", with, "\r\n     */\r\n");
-    add(out, "    public ", name, "(", parameter, ")", kThrows);
-    add(out, "        super(", argument, ");\r\n    }\r\n");
+    appendParts(out, "    /**\r\n     * ", what, name, " Object", with, "\r\n     */\r\n");
+    appendParts(out, "    public ", name, "(", parameter, ")", kThrows);
+    appendParts(out, "        super(", argument, ");\r\n    }\r\n");
 }
 
 void addConstructors(std::string& out, const std::string& name) {

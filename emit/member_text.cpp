@@ -7,6 +7,7 @@
 
 #include "mapping/java_words.h"
 #include "mapping/names.h"
+#include "mapping/text.h"
 #include "mapping/type_mapping.h"
 
 namespace tessivar {
@@ -24,12 +25,6 @@ constexpr std::string_view kMethodClose = "\r\n    }\r\n";
 
 // The Java names of one overload's parameters, at the indices of their elements (index 0 unused).
 using ParameterNames = std::vector<std::string>;
-
-// Appends the parts in order. A template, so that literal parts keep their lengths known when compiled.
-template <typename... Parts>
-void add(std::string& out, const Parts&... parts) {
-    (out.append(std::string_view(parts)), ...);
-}
 
 void addNumber(std::string& out, int value) {
     char digits[16];
@@ -86,7 +81,7 @@ std::string_view resultType(const MemberInfo& m) {
 std::string accessorName(std::string_view verb, std::string_view property, std::string_view suffix = {}) {
     std::string name;
     name.reserve(1 + verb.size() + property.size() + suffix.size());  // room for the "_" too
-    add(name, verb, property, suffix);
+    appendParts(name, verb, property, suffix);
     if (ReservedNames::instance().contains(name)) name.insert(0, 1, '_');
     return name;
 }
@@ -168,7 +163,7 @@ void addArgumentExpression(std::string& out, const ParamInfo& p, std::string_vie
         out += javaName;
         return;
     }
-    add(out, "new ", p.boxedType, "(", javaName, ")");
+    appendParts(out, "new ", p.boxedType, "(", javaName, ")");
 }
 
 // The argument expressions of elements first to last, joined by ", ".
@@ -188,10 +183,10 @@ std::string_view objectPointerCast(const MemberInfo& m) {
 void addMethodCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n < 2) {
-        add(out, "invoke(\"", name, "\")");
+        appendParts(out, "invoke(\"", name, "\")");
         return;
     }
-    add(out, "invokeN(\"", name, kObjectArray);
+    appendParts(out, "invokeN(\"", name, kObjectArray);
     addArguments(out, m, names, 1, n - 1);
     out += "}, ";
     addNumber(out, n - 1);
@@ -209,15 +204,15 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
         out += "return ";
         if (newEnum) out += kEnumerationOpen;
         if (r.isPrimitive) {
-            add(out, "((", r.boxedType, ") ");
+            appendParts(out, "((", r.boxedType, ") ");
             addMethodCall(out, m, n, names);
-            add(out, ").", r.javaType, "Value()");
+            appendParts(out, ").", r.javaType, "Value()");
         } else if (r.vt == VT_USERDEFINED) {
-            add(out, "new ", r.boxedType, objectPointerCast(m));
+            appendParts(out, "new ", r.boxedType, objectPointerCast(m));
             addMethodCall(out, m, n, names);
             out += ')';
         } else {
-            add(out, "(", r.boxedType, ") ");
+            appendParts(out, "(", r.boxedType, ") ");
             addMethodCall(out, m, n, names);
         }
         if (newEnum) out += ')';
@@ -228,15 +223,15 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
         addMethodCall(out, m, n, names);
         out += ", false);";
     } else if (r.isPrimitive) {
-        add(out, "return ((", r.boxedType, ") ");
+        appendParts(out, "return ((", r.boxedType, ") ");
         addMethodCall(out, m, n, names);
-        add(out, ")).", r.javaType, "Value();");
+        appendParts(out, ")).", r.javaType, "Value();");
     } else if (r.vt == VT_USERDEFINED) {
-        add(out, "return new ", r.boxedType, objectPointerCast(m));
+        appendParts(out, "return new ", r.boxedType, objectPointerCast(m));
         addMethodCall(out, m, n, names);
         out += "));";
     } else {
-        add(out, "return (", r.javaType, ") ");
+        appendParts(out, "return (", r.javaType, ") ");
         addMethodCall(out, m, n, names);
         out += ");";
     }
@@ -246,10 +241,10 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
 void addGetCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n < 2) {
-        add(out, "get(\"", name, "\"");
+        appendParts(out, "get(\"", name, "\"");
         return;
     }
-    add(out, "getN(\"", name, kObjectArray);
+    appendParts(out, "getN(\"", name, kObjectArray);
     addArguments(out, m, names, 1, n - 1);
     out += '}';
 }
@@ -264,13 +259,13 @@ void addGetStatement(std::string& out, const MemberInfo& m, int n, const Paramet
     }
     // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
     if (r.isPrimitive) {
-        add(out, "return ((", r.boxedType, ") ");
+        appendParts(out, "return ((", r.boxedType, ") ");
         addGetCall(out, m, n, names);
-        add(out, ")).", r.javaType, "Value();");
+        appendParts(out, ")).", r.javaType, "Value();");
         return;
     }
     if (r.vt == VT_USERDEFINED) {
-        add(out, "return new ", r.javaType, objectPointerCast(m));
+        appendParts(out, "return new ", r.javaType, objectPointerCast(m));
         addGetCall(out, m, n, names);
         out += "));";
         return;
@@ -279,7 +274,7 @@ void addGetStatement(std::string& out, const MemberInfo& m, int n, const Paramet
     const std::string_view cast = (newEnum && n < 2) ? "IUnknown" : std::string_view(r.boxedType);
     out += "return ";
     if (newEnum) out += kEnumerationOpen;
-    add(out, "(", cast, ") ");
+    appendParts(out, "(", cast, ") ");
     addGetCall(out, m, n, names);
     if (newEnum) out += ')';
     out += ");";
@@ -288,18 +283,18 @@ void addGetStatement(std::string& out, const MemberInfo& m, int n, const Paramet
 // The value a put passes: its parameter name, boxed when primitive.
 void addPutValue(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const ParamInfo& v = element(m, n - 1);
-    if (v.isPrimitive) add(out, "new ", v.boxedType, "(");
+    if (v.isPrimitive) appendParts(out, "new ", v.boxedType, "(");
     if (n - 1 >= 1 && static_cast<std::size_t>(n - 1) < names.size()) out += names[static_cast<std::size_t>(n - 1)];
-    else add(out, "new", v.name);
+    else appendParts(out, "new", v.name);
     if (v.isPrimitive) out += ')';
 }
 
 void addPutStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n == 2) {
-        add(out, "put(\"", name, "\", ");
+        appendParts(out, "put(\"", name, "\", ");
     } else {
-        add(out, "putN(\"", name, kObjectArray);
+        appendParts(out, "putN(\"", name, kObjectArray);
         addArguments(out, m, names, 1, n - 2);
         out += "}, ";
     }
@@ -322,7 +317,7 @@ void addOverload(std::string& out, const MemberInfo& m, std::string_view javaNam
         out += "\r\n";
         return;
     }
-    add(out, isPut(m) ? "void" : resultType(m), " ", javaName, "(");
+    appendParts(out, isPut(m) ? "void" : resultType(m), " ", javaName, "(");
     if (n >= 2) nameParameters(names, m, n, {});  // the declarations' and the call's
     addDeclarations(out, m, n, names);
     out += kBodyOpen;

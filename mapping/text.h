@@ -24,6 +24,13 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 std::u16string toUtf16(std::string_view utf8);
 std::string fromUtf16(std::u16string_view utf16);
 
+// Appends the parts in order, each anything a std::string_view is made from (a template, so that
+// literal parts keep their lengths known when compiled). Generated text is built with it.
+template <typename... Parts>
+void appendParts(std::string& out, const Parts&... parts) {
+    (out.append(std::string_view(parts)), ...);
+}
+
 // Replaces every occurrence of `from` (non-empty) by `to`, left to right, never rescanning `to`.
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 
