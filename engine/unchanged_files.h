@@ -18,8 +18,8 @@ namespace tessivar {
 // reaches the target only when its bytes differ from that write (the target is then opened at the
 // close, so a failure shows there); otherwise the close succeeds without touching the disk, leaving
 // exactly the bytes the rewrite would have left. Only the size and a 128-bit hash of each write are
-// kept, not its bytes: a request's output can run to megabytes. The request owns its output tree meanwhile:
-// a file changed by someone else between two writes of the request is not written back.
+// kept, not its bytes: a request's output can run to megabytes. The request owns its output tree
+// meanwhile: a file changed by someone else between two writes of the request is not written back.
 //
 // The first write of a path opens the target at once, so a file that cannot be created is reported by
 // the open as before. Paths are matched with both separators alike and ASCII case folded (so two

@@ -126,9 +126,10 @@ public:
 
 private:
     bool obtainRuntimeFolder(const std::string& given);
-    std::map<std::string, std::string> interfaceTypeLibPaths_;
     void classifyPending();
     void runPass();
+
+    std::map<std::string, std::string> interfaceTypeLibPaths_;  // by interface GUID text
 
     int outputFailures_ = 0;
 };

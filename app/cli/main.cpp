@@ -2,8 +2,8 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <fstream>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 #include "app/cli/class_source.h"
