@@ -68,7 +68,7 @@ void writeCoClasses(WrapperGenerator& generator) {
     for (const ClassEntry& entry : generator.coClasses) writeCoClassesOf(generator, entry);
 }
 
-void registerCoClassInterfaces(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& coClass) {
+void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& coClass) {
     TypeAttr attr;
     if (!coClass || coClass->typeAttr(attr) != kOk) return;
     for (unsigned i = 0; i < attr.cImplTypes; ++i) {

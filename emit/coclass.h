@@ -11,6 +11,6 @@ namespace tessivar {
 void writeCoClasses(WrapperGenerator& generator);
 
 // Queues every interface the coclass implements, with its implementation flags, for a later pass.
-void registerCoClassInterfaces(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& coClass);
+void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& coClass);
 
 }  // namespace tessivar

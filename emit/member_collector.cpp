@@ -14,7 +14,7 @@ bool isPutKind(std::int32_t kind) { return kind == INVOKE_PROPERTYPUT || kind ==
 
 // One element: the type mapped to its Java form. An interface pointer is passed as the interface
 // object, so a user-defined type loses one pointer level, and the type it names is generated too.
-ParamInfo mapElement(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner, const TypeDesc& desc,
+ParamInfo mapElement(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner, const TypeDesc& desc,
                      std::string name) {
     ParamInfo element;
     std::shared_ptr<const TypeInfo> context = owner;
@@ -57,7 +57,7 @@ void startMember(MemberInfo& member, MemberId memid, std::int32_t invokeKind) {
 
 }  // namespace
 
-void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectDispatchFunction(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const FuncDesc& func, std::string doc, MemberInfo& member) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, func.memid, func.invkind);
@@ -78,7 +78,7 @@ void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<
     member.emitCount = firstEmitCount(member.elements.size(), func.cParamsOpt);
 }
 
-void collectVtableFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectVtableFunction(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                            const FuncDesc& func, std::string doc, MemberInfo& member) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, func.memid, func.invkind);
@@ -104,7 +104,7 @@ void collectVtableFunction(WrapperGenerator& generator, const std::shared_ptr<co
     member.emitCount = firstEmitCount(member.elements.size(), func.cParamsOpt);
 }
 
-void collectVariableAccessor(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectVariableAccessor(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const VarDesc& var, MemberInfo& member, std::int32_t invokeKind) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, var.memid, invokeKind);
@@ -115,12 +115,12 @@ void collectVariableAccessor(WrapperGenerator& generator, const std::shared_ptr<
     member.emitCount = static_cast<std::int16_t>(count);
 }
 
-bool isExcludedName(const WrapperGenerator& generator, std::string_view name) {
+bool isExcludedName(const TypeRecorder& generator, std::string_view name) {
     return std::find(generator.excludedNames.begin(), generator.excludedNames.end(), name) !=
            generator.excludedNames.end();
 }
 
-std::vector<MemberInfo> collectMembers(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                                        const TypeAttr& attr) {
     std::vector<MemberInfo> members;
     members.reserve(attr.cFuncs + 2u * attr.cVars);

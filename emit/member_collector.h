@@ -9,28 +9,28 @@
 #include <vector>
 
 #include "emit/member_info.h"
-#include "engine/wrapper_generator.h"
+#include "engine/type_recorder.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {
 
 // `owner` is the interface that holds the description. Each collector empties `member` first. A
 // function's documentation string, which its caller has read already, becomes the member's doc.
-void collectDispatchFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectDispatchFunction(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const FuncDesc& func, std::string doc, MemberInfo& member);
-void collectVtableFunction(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectVtableFunction(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                            const FuncDesc& func, std::string doc, MemberInfo& member);
 // invokeKind is INVOKE_PROPERTYGET or INVOKE_PROPERTYPUT.
-void collectVariableAccessor(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+void collectVariableAccessor(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const VarDesc& var, MemberInfo& member, std::int32_t invokeKind);
 
 // True for the IUnknown and IDispatch methods a proxy never wraps (exact, case-sensitive).
-bool isExcludedName(const WrapperGenerator& generator, std::string_view name);
+bool isExcludedName(const TypeRecorder& generator, std::string_view name);
 
 // The members of a proxy in the order they are written: functions in index order, then for each
 // variable its setter (unless read-only) and its getter. Restricted variables, and hidden ones while
 // the hidden switch is on, are left out.
-std::vector<MemberInfo> collectMembers(WrapperGenerator& generator, const std::shared_ptr<const TypeInfo>& owner,
+std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                                        const TypeAttr& attr);
 
 }  // namespace tessivar

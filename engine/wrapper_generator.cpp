@@ -19,7 +19,8 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
 }  // namespace
 
 WrapperGenerator::WrapperGenerator(Services s, bool hidden, Emitters e)
-    : services(s), emitters(std::move(e)), hiddenSwitch(hidden), folderMaker(s.files, this) {
+    : services(s), emitters(std::move(e)), folderMaker(s.files, this) {
+    hiddenSwitch = hidden;
     ReservedNames::instance();
     services.ui.clearLog();
 }

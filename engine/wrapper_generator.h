@@ -14,6 +14,7 @@
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
+#include "engine/type_recorder.h"
 #include "engine/user_interface.h"
 #include "mapping/text.h"
 #include "mapping/type_entry.h"
@@ -25,14 +26,6 @@ namespace tessivar {
 
 class WrapperGenerator;
 struct CollectedMembers;
-
-// One change that collecting a type's members made to the run state: a registerType call (whatever it
-// did) or a coclass met as a type.
-struct RunStateChange {
-    std::shared_ptr<const TypeInfo> type;  // for registerType
-    std::int32_t kind = 0;
-    std::optional<ClassEntry> coClass;     // set for a coclass met
-};
 
 // The platform services a request works through.
 struct Services {
@@ -64,7 +57,7 @@ Emitters defaultEmitters();
 inline constexpr const char* kRuntimeJar = "kovra.jar";
 inline constexpr const char* kRuntimeDll = "kovra.dll";
 
-class WrapperGenerator : public OutputFailureSink {
+class WrapperGenerator : public OutputFailureSink, public TypeRecorder {
 public:
     WrapperGenerator(Services services, bool hiddenSwitch, Emitters emitters = defaultEmitters());
     virtual ~WrapperGenerator();
@@ -79,15 +72,6 @@ public:
     void logLine(const std::string& text);
     // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
     bool markWritten(const TypeEntry& entry, const std::string& prefix);
-    // Records a referenced type (and its library) so that a later pass generates it.
-    void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
-    // Adds a coclass met as a type to coClasses.
-    void addCoClass(ClassEntry entry);
-    // While set, registerType and addCoClass calls are also appended here.
-    std::vector<RunStateChange>* recordedChanges = nullptr;
-    // Makes the recorded changes again, in their order.
-    void replay(const std::vector<RunStateChange>& changes);
-
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
     // request: generate-all writes a type in every class run that reaches it.
     const std::string& interfaceTypeLibPath(const std::string& guidText);
@@ -99,22 +83,15 @@ public:
     Services services;
     Emitters emitters;
 
-    // Run state (see the class run for when each is emptied).
-    std::string currentLibName;
+    // Run state (see the class run for when each is emptied), besides the recorder's.
     std::vector<TypeEntry> interfaceList;
     std::vector<TypeEntry> sourceList;
     std::vector<TypeEntry> pending;
-    TypeEntrySet referencedTypes;
     TypeEntrySet doneInterfaces;
-    ClassEntrySet coClasses;
     std::set<std::string, CodeUnitLess> writtenNames;
-    std::set<std::string, CodeUnitLess> referencedLibs;
-    bool hiddenSwitch = false;
     std::string jarModule;
     std::string runtimeJarPath;
-    std::string package;
     std::string sourceRoot;
-    std::vector<std::string> excludedNames;
     std::shared_ptr<const TypeInfo> currentTypeInfo;
     SourceFile folderMaker;
     std::string destination;

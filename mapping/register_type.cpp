@@ -1,22 +1,22 @@
 // registerType: records a type that generated code refers to, so a later pass generates it.
-#include "engine/wrapper_generator.h"
+#include "engine/type_recorder.h"
 #include "mapping/guid_text.h"
 
 namespace tessivar {
 
-void WrapperGenerator::addCoClass(ClassEntry entry) {
+void TypeRecorder::addCoClass(ClassEntry entry) {
     if (recordedChanges) recordedChanges->push_back(RunStateChange{nullptr, 0, entry});
     coClasses.insert(std::move(entry));
 }
 
-void WrapperGenerator::replay(const std::vector<RunStateChange>& changes) {
+void TypeRecorder::replay(const std::vector<RunStateChange>& changes) {
     for (const RunStateChange& change : changes) {
         if (change.coClass) addCoClass(*change.coClass);
         else registerType(change.type, change.kind);
     }
 }
 
-void WrapperGenerator::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
+void TypeRecorder::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
     if (recordedChanges) recordedChanges->push_back(RunStateChange{typeInfo, kind, std::nullopt});
     if (!typeInfo) return;
     TypeAttr attr;

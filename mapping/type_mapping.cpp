@@ -74,7 +74,7 @@ std::shared_ptr<const TypeLib> containingLib(const TypeInfo& type) {
 
 // A coclass used as a type: it gets its CoClass file, its interfaces are generated, and code refers to
 // it through its default interface.
-TypeDesc resolveCoClass(WrapperGenerator& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& coClass,
+TypeDesc resolveCoClass(TypeRecorder& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& coClass,
                         const TypeAttr& attr, std::string& javaType) {
     const auto lib = containingLib(*coClass);
     if (!lib) throw ComError(kPointerError);
@@ -95,7 +95,7 @@ TypeDesc resolveCoClass(WrapperGenerator& generator, TypeDesc result, const std:
 // An alias whose target is another alias is followed to the end of the chain (a bounded number of steps,
 // as the chain comes from the file): left at the first alias's bare name, the Java type would name a
 // class that is never generated.
-TypeDesc resolveAlias(WrapperGenerator& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& alias,
+TypeDesc resolveAlias(TypeRecorder& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& alias,
                       const TypeAttr& attr, std::string& javaType, int hopsLeft = 16) {
     if (attr.tdescAlias.vt != VT_USERDEFINED) {
         result.vt = attr.tdescAlias.vt;
@@ -117,7 +117,7 @@ TypeDesc resolveAlias(WrapperGenerator& generator, TypeDesc result, const std::s
     return result;
 }
 
-TypeDesc resolveUserDefined(WrapperGenerator& generator, const TypeDesc& desc,
+TypeDesc resolveUserDefined(TypeRecorder& generator, const TypeDesc& desc,
                             std::shared_ptr<const TypeInfo>& context, std::string& javaType) {
     javaType.clear();
     if (!context) throw ComError(kPointerError);
@@ -167,7 +167,7 @@ TypeDesc resolveUserDefined(WrapperGenerator& generator, const TypeDesc& desc,
 
 }  // namespace
 
-TypeDesc resolveTypeDesc(WrapperGenerator& generator, const TypeDesc& desc, std::shared_ptr<const TypeInfo>& context,
+TypeDesc resolveTypeDesc(TypeRecorder& generator, const TypeDesc& desc, std::shared_ptr<const TypeInfo>& context,
                          std::string& javaType, std::int32_t& depth) {
     // Pointers are followed in a loop, not by recursion: the nesting comes from the type library.
     const TypeDesc* current = &desc;
@@ -236,7 +236,7 @@ std::string defaultInterfaceName(const TypeInfo& coClass) {
     return attr.cImplTypes > 0 ? "IUnknown" : "";
 }
 
-std::string qualifiedTypeName(const WrapperGenerator& generator, const TypeInfo& type, const std::string& name) {
+std::string qualifiedTypeName(const TypeRecorder& generator, const TypeInfo& type, const std::string& name) {
     const auto lib = containingLib(type);
     if (!lib) return name;
     const std::string libName = libraryName(*lib);

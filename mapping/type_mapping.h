@@ -6,7 +6,7 @@
 #include <string>
 
 #include "emit/member_info.h"
-#include "engine/wrapper_generator.h"
+#include "engine/type_recorder.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {
@@ -15,7 +15,7 @@ namespace tessivar {
 // `context` becomes the referenced type, and enums, aliases of enums and coclasses are queued for
 // generation. Returns the innermost description with its possibly changed vt; `javaType` is "" for codes
 // it does not resolve. Raises ComError(E_POINTER) for a missing context or a coclass without library.
-TypeDesc resolveTypeDesc(WrapperGenerator& generator, const TypeDesc& desc, std::shared_ptr<const TypeInfo>& context,
+TypeDesc resolveTypeDesc(TypeRecorder& generator, const TypeDesc& desc, std::shared_ptr<const TypeInfo>& context,
                          std::string& javaType, std::int32_t& depth);
 
 // Sets isPrimitive, javaType and boxedType from vt; kind, byRef and name pass through. The apply form
@@ -36,6 +36,6 @@ std::string defaultInterfaceName(const TypeInfo& coClass);
 
 // `name` as generated code refers to it from the current library: package.library.name (or library.name
 // without a package) when `type` lives in another library, else `name` unchanged.
-std::string qualifiedTypeName(const WrapperGenerator& generator, const TypeInfo& type, const std::string& name);
+std::string qualifiedTypeName(const TypeRecorder& generator, const TypeInfo& type, const std::string& name);
 
 }  // namespace tessivar

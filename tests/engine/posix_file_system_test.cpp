@@ -92,7 +92,9 @@ protected:
     static constexpr uid_t kUnprivileged = 65534;
 
     void ownForCheck(const std::string& name) const {
-        if (::geteuid() == 0) EXPECT_EQ(::chown(at(name).c_str(), kUnprivileged, kUnprivileged), 0);
+        if (::geteuid() == 0) {
+            EXPECT_EQ(::chown(at(name).c_str(), kUnprivileged, kUnprivileged), 0);
+        }
     }
     // `check` run here, or for root in a child process as kUnprivileged: 0 when it held, 77 when root
     // cannot become that user.

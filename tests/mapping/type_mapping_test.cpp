@@ -13,14 +13,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// A generator over in-memory seams whose current library is WidgetLib, package com.example.widgets.
+// A recorder whose current library is WidgetLib, package com.example.widgets.
 struct MappingFixture : ::testing::Test {
-    MemoryFileSystem files;
-    EmptyRegistry registry;
-    MemoryLoader loader;
-    MemorySettingsStore settings;
-    RecordingUi ui;
-    WrapperGenerator generator{Services{files, registry, loader, settings, ui}, false, Emitters{}};
+    TypeRecorder generator;
 
     std::shared_ptr<MemoryTypeLib> lib = MemoryTypeLib::create("WidgetLib", guidOf(1));
     unsigned owner = lib->addInterface("IWidgetTest", guidOf(2), TKIND_DISPATCH, TYPEFLAG_FDUAL);

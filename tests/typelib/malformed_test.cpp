@@ -49,7 +49,9 @@ void expectStatus(const Case& c, int line) {
     c.breakIt(bytes);
     std::shared_ptr<const TypeLib> lib;
     EXPECT_EQ(load(bytes, lib), c.expected) << c.what << " (case at line " << line << ")";
-    if (lib) EXPECT_FALSE(dumpTypeLib(*lib).empty()) << c.what;
+    if (lib) {
+        EXPECT_FALSE(dumpTypeLib(*lib).empty()) << c.what;
+    }
 }
 
 Bytes text(const char* s) {

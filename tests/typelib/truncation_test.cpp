@@ -20,7 +20,9 @@ void loadEveryPrefix(const std::string& path) {
             continue;
         }
         // Once the resource data is complete, longer prefixes hold the same image: walk it once.
-        if (++loaded == 1) EXPECT_FALSE(dumpTypeLib(*lib).empty());
+        if (++loaded == 1) {
+            EXPECT_FALSE(dumpTypeLib(*lib).empty());
+        }
     }
     EXPECT_GE(loaded, 1u) << "the whole file must load";
 }
