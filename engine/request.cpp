@@ -17,6 +17,7 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
     host.setGenerateEnabled(false);
     try {
         WrapperGenerator generator(services, snap.hiddenInterfaces, emitters);
+        generator.manyClassRuns = snap.generateAll && snap.classes.size() > 1;
         const std::string selectedName =
             snap.classIndex >= 0 && static_cast<std::size_t>(snap.classIndex) < snap.shownNames.size()
                 ? snap.shownNames[static_cast<std::size_t>(snap.classIndex)]

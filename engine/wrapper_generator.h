@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <tuple>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@
 namespace tessivar {
 
 class WrapperGenerator;
-struct CollectedMembers;
+struct ProxyMembers;
 
 // The platform services a request works through.
 struct Services {
@@ -48,6 +47,9 @@ struct Emitters {
     std::function<void(WrapperGenerator&)> coClasses;
     // The build file.
     std::function<void(WrapperGenerator&)> buildFile;
+    // Told each pass's interfaceList before the pass writes it (the dispatch interface emitter may start
+    // collecting members ahead).
+    std::function<void(WrapperGenerator&)> passPlanned;
 };
 
 // The emitters of the program (defined by the emitter subsystem).
@@ -97,9 +99,11 @@ public:
     std::string destination;
     // The runtime folder text that carries over between the class runs of a request.
     std::string pathBuffer;
-    // The members of the proxies written so far in this request, by containing library, index and kind
-    // (filled and used by the dispatch interface emitter).
-    std::map<std::tuple<const TypeLib*, unsigned, TypeKind>, std::shared_ptr<const CollectedMembers>> collectedMembers;
+    // One class run per class of a library (generate-all): what one run collects serves the next ones.
+    bool manyClassRuns = false;
+    // The dispatch interface emitter's own state for the request (the members of the proxies it wrote,
+    // and those being collected ahead), made at its first use.
+    std::shared_ptr<ProxyMembers> proxyMembers;
 
 private:
     bool obtainRuntimeFolder(const std::string& given);

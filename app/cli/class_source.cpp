@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/cli/platform_services.h"
+#include "app/cli/registry_being_opened.h"
 #include "mapping/text.h"
 #include "typelib/catalogue.h"
 #include "typelib/platform_loader.h"
@@ -74,12 +75,21 @@ std::string fullFilePath(const std::string& path) {
 }
 
 std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out) {
-    if (auto error = openLibraries(options, out)) return error;
     if (options.typeLib.empty()) {
+        if (auto error = openLibraries(options, out)) return error;
         useRegisteredClasses(out);
         return std::nullopt;
     }
-    return useTypeLibFile(out, fullFilePath(options.typeLib));
+    // The file is loaded while the registry is read; a registry that cannot be read is still the error
+    // reported, as when it was read first.
+    auto registry = std::make_unique<RegistryBeingOpened>(
+        [options](std::unique_ptr<Registry>& opened) { return openRegistry(options, true, opened); });
+    const RegistryBeingOpened& opening = *registry;
+    out.registry = std::move(registry);
+    out.loader = makePlatformTypeLibLoader(out.registry.get(), options.searchFolders);
+    std::optional<std::string> loaded = useTypeLibFile(out, fullFilePath(options.typeLib));
+    if (auto error = opening.error()) return error;
+    return loaded;
 }
 
 ClassView viewClass(ClassSource& source, const std::string& name) {

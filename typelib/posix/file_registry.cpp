@@ -252,9 +252,14 @@ RegistryOpenResult openRegExportRegistry(const std::string& file, DriveMap drive
     return registryFromExport(bytes->text(), std::move(drives), std::move(environment), file);
 }
 
-std::string mapWindowsPath(std::string_view path, const DriveMap& drives) {
+bool hasDrive(std::string_view path) {
     if (path.starts_with("\\\\?\\") || path.starts_with("\\??\\")) path.remove_prefix(4);
-    if (path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) return {};
+    return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+std::string mapWindowsPath(std::string_view path, const DriveMap& drives) {
+    if (!hasDrive(path)) return {};
+    if (path.starts_with("\\\\?\\") || path.starts_with("\\??\\")) path.remove_prefix(4);
     const auto drive = drives.find(static_cast<char>(std::tolower(static_cast<unsigned char>(path[0]))));
     if (drive == drives.end()) return {};
 

@@ -43,5 +43,8 @@ RegistryOpenResult registryFromExport(std::string_view bytes, DriveMap drives, E
 // The local file or folder for a Windows path ("C:\dir\file", also with a "\\?\" prefix) under the
 // drive map, each name matched without regard to case as Windows does; empty when there is none.
 std::string mapWindowsPath(std::string_view windowsPath, const DriveMap& drives);
+// Whether the path starts with the drive mapWindowsPath needs ("C:\" or "C:/", also after "\\?\"): no
+// other path maps to a local file.
+bool hasDrive(std::string_view path);
 
 }  // namespace tessivar

@@ -2,6 +2,7 @@
 #include "typelib/platform_loader.h"
 
 #include "engine/posix/posix_file_system.h"
+#include "typelib/posix/file_registry.h"
 #include "typelib/reader/file_loader.h"
 
 namespace tessivar {
@@ -14,9 +15,10 @@ std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry, std
     reader::ReaderOptions options;
     options.registry = registry;
     options.searchFolders = std::move(folders);
-    // A registered path is a Windows path: the registry knows which local file it names.
+    // A registered path is a Windows path: the registry knows which local file it names. Other paths
+    // are not asked about, so a library file opens without waiting for the registry.
     options.localFile = [registry](const std::string& path) {
-        if (registry) {
+        if (registry && hasDrive(path)) {
             std::string local = registry->localPath(path);
             if (!local.empty()) return local;
         }

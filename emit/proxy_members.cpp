@@ -1,0 +1,275 @@
+// Proxy members: kept from a type's second meeting in a request, and collected ahead on a second thread.
+#include "emit/proxy_members.h"
+
+#include <condition_variable>
+#include <map>
+#include <set>
+#include <mutex>
+#include <thread>
+#include <tuple>
+#include <utility>
+
+#include "emit/member_collector.h"
+
+namespace tessivar {
+namespace {
+
+constexpr std::uint16_t kAutomationBits = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE | TYPEFLAG_FOLEAUTOMATION;
+
+class RecordingChanges {
+public:
+    RecordingChanges(TypeRecorder& run, std::vector<RunStateChange>& into) : run_(run), before_(run.recordedChanges) {
+        run.recordedChanges = &into;
+    }
+    ~RecordingChanges() { run_.recordedChanges = before_; }
+    RecordingChanges(const RecordingChanges&) = delete;
+    RecordingChanges& operator=(const RecordingChanges&) = delete;
+
+private:
+    TypeRecorder& run_;
+    std::vector<RunStateChange>* before_;
+};
+
+// Collects the members of `type` into `run`, recording the changes it makes there.
+std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_ptr<const TypeInfo>& type,
+                                          const TypeAttr& attr) {
+    auto collected = std::make_shared<CollectedMembers>();
+    std::vector<MemberInfo> members;
+    {
+        RecordingChanges recording(run, collected->changes);
+        members = collectMembers(run, type, attr);
+    }
+    appendMembersText(collected->text, collected->usedNames, members);
+    collected->libName = run.currentLibName;
+    collected->package = run.package;
+    collected->attr = attr;
+    return collected;
+}
+
+bool isProxy(const TypeAttr& attr) {
+    return attr.typekind == TKIND_DISPATCH || (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
+}
+
+using MembersKey = std::tuple<const TypeLib*, unsigned, TypeKind>;
+
+// The worker that collects members ahead of a generate-all request: every proxy of each library the
+// request writes from, from the library's last type back, while the class runs go on. A proxy a run
+// reaches before the worker does is collected by the run; one the worker is collecting is waited for; a
+// failed collection is left to the run, which then fails the way it always did.
+class MembersAhead {
+public:
+    explicit MembersAhead(const TypeRecorder& run) {
+        run_.package = run.package;
+        run_.hiddenSwitch = run.hiddenSwitch;
+        run_.excludedNames = run.excludedNames;
+        thread_ = std::thread([this] { work(); });
+    }
+    ~MembersAhead() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    MembersAhead(const MembersAhead&) = delete;
+    MembersAhead& operator=(const MembersAhead&) = delete;
+
+    // Queues the proxies of `lib` (read here, on the caller's thread).
+    void add(const std::shared_ptr<const TypeLib>& lib) {
+        std::vector<std::shared_ptr<Job>> found;
+        for (unsigned i = lib->typeInfoCount(); i-- > 0;) {
+            auto job = std::make_shared<Job>();
+            TypeAttr attr;
+            if (lib->typeInfo(i, job->type) != kOk || !job->type || job->type->typeAttr(attr) != kOk) continue;
+            if (!isProxy(attr)) continue;
+            job->lib = lib;
+            job->key = MembersKey(lib.get(), i, attr.typekind);
+            found.push_back(std::move(job));
+        }
+        {
+            std::lock_guard lock(mutex_);
+            for (auto& job : found)
+                if (byKey_.try_emplace(job->key, job).second) queue_.push_back(std::move(job));
+        }
+        changed_.notify_all();
+    }
+
+    // Puts the proxies a pass is about to write first, the last of them first, so the worker and the
+    // pass start at opposite ends; keys of proxies not queued are passed over.
+    void prefer(const std::vector<MembersKey>& keys) {
+        {
+            std::lock_guard lock(mutex_);
+            preferred_.clear();
+            for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+                const auto found = byKey_.find(*key);
+                if (found != byKey_.end() && found->second->state == State::Open) preferred_.push_back(found->second);
+            }
+            nextPreferred_ = 0;
+        }
+        changed_.notify_all();
+    }
+
+    // The members collected for `key`, waiting while they are being collected; null when the caller is
+    // to collect them itself.
+    std::shared_ptr<CollectedMembers> take(const MembersKey& key) {
+        std::unique_lock lock(mutex_);
+        const auto found = byKey_.find(key);
+        if (found == byKey_.end()) return nullptr;
+        const std::shared_ptr<Job> job = found->second;
+        byKey_.erase(found);
+        if (job->state == State::Open) {
+            job->state = State::Taken;
+            return nullptr;
+        }
+        changed_.wait(lock, [&] { return job->state == State::Done; });
+        job->state = State::Taken;
+        if (job->result) {
+            const bool wasFull = waitingBytes_ >= kMostWaitingBytes;
+            waitingBytes_ -= job->result->text.size();
+            if (wasFull && waitingBytes_ < kMostWaitingBytes) {
+                lock.unlock();
+                changed_.notify_all();
+            }
+        }
+        return std::move(job->result);
+    }
+
+private:
+    enum class State { Open, Collecting, Done, Taken };
+    struct Job {
+        std::shared_ptr<const TypeLib> lib;
+        std::shared_ptr<const TypeInfo> type;
+        MembersKey key;
+        State state = State::Open;
+        std::shared_ptr<CollectedMembers> result;  // null when collecting failed
+    };
+
+    void work() {
+        while (true) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stop_ || (job = nextOpenJob()); });
+                if (stop_) return;
+                job->state = State::Collecting;
+            }
+            std::shared_ptr<CollectedMembers> result = collectAhead(*job);
+            {
+                std::lock_guard lock(mutex_);
+                if (result) waitingBytes_ += result->text.size();
+                job->result = std::move(result);
+                job->state = State::Done;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    // The next job to collect, preferred ones first; null when none is left, or when the members waiting
+    // to be taken are as much as may wait.
+    std::shared_ptr<Job> nextOpenJob() {
+        for (; nextPreferred_ < preferred_.size(); ++nextPreferred_)
+            if (preferred_[nextPreferred_]->state == State::Open) return preferred_[nextPreferred_++];
+        if (waitingBytes_ >= kMostWaitingBytes) return nullptr;
+        for (; next_ < queue_.size(); ++next_)
+            if (queue_[next_]->state == State::Open) return queue_[next_++];
+        return nullptr;
+    }
+
+    std::shared_ptr<CollectedMembers> collectAhead(const Job& job) {
+        try {
+            TypeAttr attr;
+            if (job.type->typeAttr(attr) != kOk) return nullptr;
+            run_.currentLibName = libraryName(*job.lib);
+            run_.referencedTypes.clear();
+            run_.referencedLibs.clear();
+            run_.coClasses.clear();
+            return collect(run_, job.type, attr);
+        } catch (...) {
+            return nullptr;
+        }
+    }
+
+    // How much member text collected ahead may wait to be taken: how far the worker runs ahead of the
+    // class runs, and so the memory it holds (about three times the text).
+    static constexpr std::size_t kMostWaitingBytes = 2 << 20;
+
+    TypeRecorder run_;  // the worker's own
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::shared_ptr<Job>> queue_;  // in the order the worker collects
+    std::vector<std::shared_ptr<Job>> preferred_;
+    std::size_t nextPreferred_ = 0;
+    std::map<MembersKey, std::shared_ptr<Job>> byKey_;
+    std::size_t next_ = 0;
+    std::size_t waitingBytes_ = 0;  // text of the members collected and not taken
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
+struct ProxyMembers {
+    // The members of the proxies written so far in this request, by containing library, index and kind.
+    // A type is kept from the second time it is met, so types met once (single-class requests, libraries
+    // whose classes share nothing) cost no memory. Generate-all keeps types from the first time while
+    // their text stays within a budget: a large library's classes meet most of its types again.
+    std::map<MembersKey, std::shared_ptr<const CollectedMembers>> kept;
+    static constexpr std::size_t kKeepFirstBytes = 4 << 20;
+    std::size_t keptFirstBytes = 0;
+    std::unique_ptr<MembersAhead> ahead;
+    std::set<const TypeLib*> queuedLibs;
+};
+
+namespace {
+
+ProxyMembers& proxyMembers(WrapperGenerator& generator) {
+    if (!generator.proxyMembers) generator.proxyMembers = std::make_shared<ProxyMembers>();
+    return *generator.proxyMembers;
+}
+
+}  // namespace
+
+std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+                                                  const std::shared_ptr<const TypeLib>& lib, unsigned index,
+                                                  const TypeAttr& attr) {
+    ProxyMembers& members = proxyMembers(generator);
+    const MembersKey key(lib.get(), index, attr.typekind);
+    const auto [known, firstTime] = members.kept.try_emplace(key, nullptr);
+    auto& kept = known->second;
+    if (kept && kept->collectedFrom(generator, attr)) {
+        generator.replay(kept->changes);
+        return kept;
+    }
+    std::shared_ptr<CollectedMembers> collected;
+    if (members.ahead) collected = members.ahead->take(key);
+    if (collected && collected->collectedFrom(generator, attr)) generator.replay(collected->changes);
+    else collected = collect(generator, entry.typeInfo, attr);
+    if (!firstTime || (members.ahead && members.keptFirstBytes < ProxyMembers::kKeepFirstBytes)) {
+        if (firstTime) members.keptFirstBytes += collected->text.size();
+        collected->lib = lib;
+        kept = collected;
+    }
+    return collected;
+}
+
+void planProxyMembers(WrapperGenerator& generator) {
+    if (!generator.manyClassRuns || !generator.services.loader.readsConcurrently()) return;
+    ProxyMembers& members = proxyMembers(generator);
+    std::vector<MembersKey> keys;
+    for (const TypeEntry& entry : generator.interfaceList) {
+        std::shared_ptr<const TypeLib> lib;
+        unsigned index = 0;
+        TypeAttr attr;
+        if (!entry.typeInfo || entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) continue;
+        if (members.queuedLibs.insert(lib.get()).second) {
+            if (!members.ahead) members.ahead = std::make_unique<MembersAhead>(generator);
+            members.ahead->add(lib);
+        }
+        if (!generator.doneInterfaces.count(entry) && entry.typeInfo->typeAttr(attr) == kOk && isProxy(attr))
+            keys.emplace_back(lib.get(), index, attr.typekind);
+    }
+    if (members.ahead) members.ahead->prefer(keys);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,41 @@
+// The members of proxies: kept for the class runs that write a type again, and in generate-all collected
+// ahead on a second thread while the runs write the proxies before them.
+#pragma once
+
+#include <memory>
+
+#include "emit/member_text.h"
+#include "engine/wrapper_generator.h"
+
+namespace tessivar {
+
+// The members of a proxy as collecting them recorded and wrote them. Collecting reads only the type, the
+// run's library name and package and constants of the request (see TypeRecorder), so a run makes the
+// recorded changes to its state again and writes the same text instead of collecting anew.
+struct CollectedMembers {
+    std::shared_ptr<const TypeLib> lib;  // keeps the library of a kept entry's key alive
+    std::string libName, package;
+    TypeAttr attr;
+    std::vector<RunStateChange> changes;
+    std::string text;
+    UsedNames usedNames;
+
+    bool collectedFrom(const TypeRecorder& run, const TypeAttr& a) const {
+        return libName == run.currentLibName && package == run.package && attr.guid == a.guid &&
+               attr.cFuncs == a.cFuncs && attr.cVars == a.cVars && attr.wTypeFlags == a.wTypeFlags;
+    }
+};
+
+// The members of the proxy of `entry`, type `index` of `lib`, with their changes made to the run state.
+// The run's currentLibName is the library's name.
+std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+                                                  const std::shared_ptr<const TypeLib>& lib, unsigned index,
+                                                  const TypeAttr& attr);
+
+// Before a pass of a generate-all request, where the type libraries can be read from two threads at once:
+// a second thread collects the members of every proxy of the libraries met so far, the pass's own
+// interfaces first (from its last back, while the pass writes from its first on). Nothing changes in
+// what is written.
+void planProxyMembers(WrapperGenerator& generator);
+
+}  // namespace tessivar
