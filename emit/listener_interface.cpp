@@ -5,6 +5,7 @@
 #include "emit/class_part.h"
 #include "emit/listener_member.h"
 #include "emit/member_collector.h"
+#include "emit/proxy_members.h"
 #include "mapping/path_names.h"
 
 namespace tessivar {
@@ -12,8 +13,7 @@ namespace {
 
 // Event methods of dispatch kind give listener text; other functions are collected (so the types they
 // use are generated) but give none.
-void writeListenerMembers(WrapperGenerator& generator, SourceFile& file, const TypeEntry& entry,
-                          const TypeAttr& attr) {
+void appendListenerMembers(TypeRecorder& generator, std::string& text, const TypeEntry& entry, const TypeAttr& attr) {
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
         if (entry.typeInfo->funcDesc(i, func) != kOk) continue;
@@ -24,7 +24,8 @@ void writeListenerMembers(WrapperGenerator& generator, SourceFile& file, const T
         std::string docString = std::move(doc.docString).value_or("");
         if (func.funckind == FUNC_DISPATCH) {
             collectDispatchFunction(generator, entry.typeInfo, func, std::move(docString), member);
-            file.write(listenerMemberText(member) + "\r\n");
+            text += listenerMemberText(member);
+            text += "\r\n";
         } else {
             collectVtableFunction(generator, entry.typeInfo, func, std::move(docString), member);
         }
@@ -54,7 +55,12 @@ void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, con
         entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
 
     writeClassPart(generator, entry.typeLibPath, file, entry, false, true);
-    if (attrRead) writeListenerMembers(generator, file, entry, attr);
+    if (attrRead) {
+        const auto members = listenerMembersOf(generator, lib, index, attr, [&](std::string& text) {
+            appendListenerMembers(generator, text, entry, attr);
+        });
+        file.write(members->text);
+    }
     file.write("\r\n}\r\n");
     file.close();
 }

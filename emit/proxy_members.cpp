@@ -98,6 +98,7 @@ public:
     // Puts the proxies a pass is about to write first, the last of them first, so the worker and the
     // pass start at opposite ends; keys of proxies not queued are passed over.
     void prefer(const std::vector<MembersKey>& keys) {
+        bool any = false;
         {
             std::lock_guard lock(mutex_);
             preferred_.clear();
@@ -106,8 +107,9 @@ public:
                 if (found != byKey_.end() && found->second->state == State::Open) preferred_.push_back(found->second);
             }
             nextPreferred_ = 0;
+            any = !preferred_.empty() && workerIdle_;
         }
-        changed_.notify_all();
+        if (any) changed_.notify_all();
     }
 
     // The members collected for `key`, waiting while they are being collected; null when the caller is
@@ -122,12 +124,14 @@ public:
             job->state = State::Taken;
             return nullptr;
         }
+        ++takersWaiting_;
         changed_.wait(lock, [&] { return job->state == State::Done; });
+        --takersWaiting_;
         job->state = State::Taken;
         if (job->result) {
             const bool wasFull = waitingBytes_ >= kMostWaitingBytes;
             waitingBytes_ -= job->result->text.size();
-            if (wasFull && waitingBytes_ < kMostWaitingBytes) {
+            if (wasFull && waitingBytes_ < kMostWaitingBytes && workerIdle_) {
                 lock.unlock();
                 changed_.notify_all();
             }
@@ -150,18 +154,22 @@ private:
             std::shared_ptr<Job> job;
             {
                 std::unique_lock lock(mutex_);
+                workerIdle_ = true;
                 changed_.wait(lock, [&] { return stop_ || (job = nextOpenJob()); });
+                workerIdle_ = false;
                 if (stop_) return;
                 job->state = State::Collecting;
             }
             std::shared_ptr<CollectedMembers> result = collectAhead(*job);
+            bool wake = false;
             {
                 std::lock_guard lock(mutex_);
                 if (result) waitingBytes_ += result->text.size();
                 job->result = std::move(result);
                 job->state = State::Done;
+                wake = takersWaiting_ > 0;
             }
-            changed_.notify_all();
+            if (wake) changed_.notify_all();
         }
     }
 
@@ -203,6 +211,9 @@ private:
     std::map<MembersKey, std::shared_ptr<Job>> byKey_;
     std::size_t next_ = 0;
     std::size_t waitingBytes_ = 0;  // text of the members collected and not taken
+    // Who may be waiting, so that a change wakes someone only when someone waits.
+    bool workerIdle_ = false;
+    int takersWaiting_ = 0;
     bool stop_ = false;
     std::thread thread_;
 };
@@ -215,6 +226,7 @@ struct ProxyMembers {
     // whose classes share nothing) cost no memory. Generate-all keeps types from the first time while
     // their text stays within a budget: a large library's classes meet most of its types again.
     std::map<MembersKey, std::shared_ptr<const CollectedMembers>> kept;
+    std::map<MembersKey, std::shared_ptr<const CollectedMembers>> keptListeners;  // kept from the second time
     static constexpr std::size_t kKeepFirstBytes = 4 << 20;
     std::size_t keptFirstBytes = 0;
     std::unique_ptr<MembersAhead> ahead;
@@ -247,6 +259,32 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
     else collected = collect(generator, entry.typeInfo, attr);
     if (!firstTime || (members.ahead && members.keptFirstBytes < ProxyMembers::kKeepFirstBytes)) {
         if (firstTime) members.keptFirstBytes += collected->text.size();
+        collected->lib = lib;
+        kept = collected;
+    }
+    return collected;
+}
+
+std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
+                                                          const std::shared_ptr<const TypeLib>& lib, unsigned index,
+                                                          const TypeAttr& attr,
+                                                          const std::function<void(std::string& text)>& collectText) {
+    ProxyMembers& members = proxyMembers(generator);
+    const auto [known, firstTime] = members.keptListeners.try_emplace(MembersKey(lib.get(), index, attr.typekind), nullptr);
+    auto& kept = known->second;
+    if (kept && kept->collectedFrom(generator, attr)) {
+        generator.replay(kept->changes);
+        return kept;
+    }
+    auto collected = std::make_shared<CollectedMembers>();
+    {
+        RecordingChanges recording(generator, collected->changes);
+        collectText(collected->text);
+    }
+    collected->libName = generator.currentLibName;
+    collected->package = generator.package;
+    collected->attr = attr;
+    if (!firstTime) {
         collected->lib = lib;
         kept = collected;
     }

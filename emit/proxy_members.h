@@ -2,7 +2,9 @@
 // ahead on a second thread while the runs write the proxies before them.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "emit/member_text.h"
 #include "engine/wrapper_generator.h"
@@ -31,6 +33,13 @@ struct CollectedMembers {
 std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
                                                   const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                   const TypeAttr& attr);
+
+// The listener members of event interface `index` of `lib`, kept like proxy members from the second time
+// they are met; `collectText` collects them (the types they refer to are recorded) and appends their text.
+std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
+                                                          const std::shared_ptr<const TypeLib>& lib, unsigned index,
+                                                          const TypeAttr& attr,
+                                                          const std::function<void(std::string& text)>& collectText);
 
 // Before a pass of a generate-all request, where the type libraries can be read from two threads at once:
 // a second thread collects the members of every proxy of the libraries met so far, the pass's own

@@ -1,6 +1,7 @@
 // The platform's view over decoded MSFT records: dual views, inherited dispatch functions, references.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -178,15 +179,23 @@ private:
         const VarRecord* var = nullptr;
     };
     HResult findMember(MemberId memid, Member& found) const;
-    // Every member lookup walks the bases, so they are resolved once per view.
+    // Every member lookup walks the bases, so they are resolved once per view. (A flag and a lock rather
+    // than std::call_once, which makes a system call per view even when no other thread ever waits.)
     const BaseLevels& bases() const {
-        std::call_once(basesOnce_, [this] { bases_ = baseLevelsOf(ref_); });
+        if (!basesReady_.load(std::memory_order_acquire)) {
+            std::lock_guard lock(basesMutex_);
+            if (!basesReady_.load(std::memory_order_relaxed)) {
+                bases_ = baseLevelsOf(ref_);
+                basesReady_.store(true, std::memory_order_release);
+            }
+        }
         return bases_;
     }
 
     TypeRef ref_;
     bool interfaceView_;
-    mutable std::once_flag basesOnce_;
+    mutable std::atomic<bool> basesReady_{false};
+    mutable std::mutex basesMutex_;
     mutable BaseLevels bases_;
 };
 
