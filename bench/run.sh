@@ -16,6 +16,7 @@ source scripts/generation-runs.sh
 export WINEPREFIX=$root/build/windows/wineprefix
 WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true  # made once, so its first start is not timed
 start_wine_server
+trap 'wineserver -k 2>/dev/null || true' EXIT  # the server and the prefix's services end with the benchmark
 status=0
 python3 bench/generation_bench.py --portable build/release/tessivar --windows build/windows/tessivar.exe \
   --work build/bench "$@" || status=$?
