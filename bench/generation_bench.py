@@ -35,7 +35,9 @@ class Measured:
 
 
 def run_measured(argv: list, log_path: str) -> Measured:
-    """Runs a command to its end: wall time, and the peak resident memory of it and its waited-for children."""
+    """Runs a command to its end, once the machine is quiet: wall time, and the peak resident memory of it
+    and its waited-for children."""
+    wait_until_quiet()
     with open(log_path, "wb") as log:
         start = time.perf_counter()
         child = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT)
@@ -45,6 +47,28 @@ def run_measured(argv: list, log_path: str) -> Measured:
     if child.returncode != 0:
         sys.exit(f"failed (exit {child.returncode}): {' '.join(argv)}; see {log_path}")
     return Measured(seconds, usage.ru_maxrss)
+
+
+def cpu_times() -> tuple:
+    """Idle and total processor time of the machine so far, in clock ticks (Linux /proc/stat)."""
+    with open("/proc/stat") as stat:
+        ticks = [int(t) for t in stat.readline().split()[1:]]
+    return ticks[3] + ticks[4], sum(ticks)
+
+
+def wait_until_quiet(idle_share: float = 0.9, window: float = 0.2, longest: float = 10.0) -> None:
+    """Waits until the processors have been idle for most of a short window (or gives up after `longest`
+    seconds): Wine's processes work on for seconds after a Windows run ends, and a run timed meanwhile
+    would share the processors with them. Every timed run starts on a quiet machine."""
+    if not os.path.exists("/proc/stat"):
+        return
+    give_up = time.monotonic() + longest
+    while time.monotonic() < give_up:
+        idle0, total0 = cpu_times()
+        time.sleep(window)
+        idle1, total1 = cpu_times()
+        if total1 > total0 and (idle1 - idle0) / (total1 - total0) >= idle_share:
+            return
 
 
 def helper(function: str, *args: str) -> list:
@@ -100,7 +124,7 @@ class Bench:
         portable_runs = {}
         for library in libraries:
             # The portable runs come first: Wine's own processes go on working for a while after a
-            # Windows run ends, and a portable run just after one would share the processors with them.
+            # Windows run ends (every run also waits for a quiet machine, see run_measured).
             portable = [self.generate("portable", library)[0] for _ in range(self.o.reps)]
             windows = [self.generate("windows", library)[0] for _ in range(self.o.wine_reps)]
             p = statistics.median(r.seconds for r in portable)
