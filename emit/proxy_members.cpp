@@ -1,10 +1,12 @@
-// Proxy members: kept from a type's second meeting in a request, and collected ahead on a second thread.
+// Proxy and listener members kept for the class runs that meet a type again, and proxy members collected
+// ahead on a second thread.
 #include "emit/proxy_members.h"
 
 #include <condition_variable>
 #include <map>
-#include <set>
 #include <mutex>
+#include <set>
+#include <system_error>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -230,6 +232,7 @@ struct ProxyMembers {
     static constexpr std::size_t kKeepFirstBytes = 4 << 20;
     std::size_t keptFirstBytes = 0;
     std::unique_ptr<MembersAhead> ahead;
+    bool noSecondThread = false;  // none could be started: the runs collect everything themselves
     std::set<const TypeLib*> queuedLibs;
 };
 
@@ -301,8 +304,14 @@ void planProxyMembers(WrapperGenerator& generator) {
         TypeAttr attr;
         if (!entry.typeInfo || entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) continue;
         if (members.queuedLibs.insert(lib.get()).second) {
-            if (!members.ahead) members.ahead = std::make_unique<MembersAhead>(generator);
-            members.ahead->add(lib);
+            if (!members.ahead && !members.noSecondThread) {
+                try {
+                    members.ahead = std::make_unique<MembersAhead>(generator);
+                } catch (const std::system_error&) {
+                    members.noSecondThread = true;
+                }
+            }
+            if (members.ahead) members.ahead->add(lib);
         }
         if (!generator.doneInterfaces.count(entry) && entry.typeInfo->typeAttr(attr) == kOk && isProxy(attr))
             keys.emplace_back(lib.get(), index, attr.typekind);

@@ -21,7 +21,9 @@ public:
     using Open = std::function<std::optional<std::string>(std::unique_ptr<Registry>&)>;
 
     explicit RegistryBeingOpened(Open open)
-        : done_(std::async(std::launch::async, [this, open = std::move(open)] { run(open); }).share()) {}
+        // Where no thread can be started, the open runs at the first wait instead.
+        : done_(std::async(std::launch::async | std::launch::deferred, [this, open = std::move(open)] { run(open); })
+                    .share()) {}
     ~RegistryBeingOpened() override { done_.wait(); }
     RegistryBeingOpened(const RegistryBeingOpened&) = delete;
     RegistryBeingOpened& operator=(const RegistryBeingOpened&) = delete;
