@@ -3,6 +3,7 @@
 #include "emit/proxy_members.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -15,8 +16,6 @@
 
 namespace tessivar {
 namespace {
-
-constexpr std::uint16_t kAutomationBits = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE | TYPEFLAG_FOLEAUTOMATION;
 
 class RecordingChanges {
 public:
@@ -32,24 +31,26 @@ private:
     std::vector<RunStateChange>* before_;
 };
 
-// Collects the members of `type` into `run`, recording the changes it makes there.
-std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_ptr<const TypeInfo>& type,
-                                          const TypeAttr& attr) {
+// Runs `fill` with the changes it makes to `run` recorded, and notes what the collection was made from.
+std::shared_ptr<CollectedMembers> collectRecorded(TypeRecorder& run, const TypeAttr& attr,
+                                                  const std::function<void(CollectedMembers&)>& fill) {
     auto collected = std::make_shared<CollectedMembers>();
-    std::vector<MemberInfo> members;
     {
         RecordingChanges recording(run, collected->changes);
-        members = collectMembers(run, type, attr);
+        fill(*collected);
     }
-    appendMembersText(collected->text, collected->usedNames, members);
     collected->libName = run.currentLibName;
     collected->package = run.package;
     collected->attr = attr;
     return collected;
 }
 
-bool isProxy(const TypeAttr& attr) {
-    return attr.typekind == TKIND_DISPATCH || (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
+// Collects the members of proxy `type` into `run`.
+std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_ptr<const TypeInfo>& type,
+                                          const TypeAttr& attr) {
+    return collectRecorded(run, attr, [&](CollectedMembers& collected) {
+        appendMembersText(collected.text, collected.usedNames, collectMembers(run, type, attr));
+    });
 }
 
 using MembersKey = std::tuple<const TypeLib*, unsigned, TypeKind>;
@@ -84,7 +85,7 @@ public:
             auto job = std::make_shared<Job>();
             TypeAttr attr;
             if (lib->typeInfo(i, job->type) != kOk || !job->type || job->type->typeAttr(attr) != kOk) continue;
-            if (!isProxy(attr)) continue;
+            if (!writesProxy(attr)) continue;
             job->lib = lib;
             job->key = MembersKey(lib.get(), i, attr.typekind);
             found.push_back(std::move(job));
@@ -222,13 +223,15 @@ private:
 
 }  // namespace
 
+using KeptMembers = std::map<MembersKey, std::shared_ptr<const CollectedMembers>>;
+
 struct ProxyMembers {
     // The members of the proxies written so far in this request, by containing library, index and kind.
     // A type is kept from the second time it is met, so types met once (single-class requests, libraries
     // whose classes share nothing) cost no memory. Generate-all keeps types from the first time while
     // their text stays within a budget: a large library's classes meet most of its types again.
-    std::map<MembersKey, std::shared_ptr<const CollectedMembers>> kept;
-    std::map<MembersKey, std::shared_ptr<const CollectedMembers>> keptListeners;  // kept from the second time
+    KeptMembers kept;
+    KeptMembers keptListeners;  // kept from the second time only
     static constexpr std::size_t kKeepFirstBytes = 4 << 20;
     std::size_t keptFirstBytes = 0;
     std::unique_ptr<MembersAhead> ahead;
@@ -243,6 +246,28 @@ ProxyMembers& proxyMembers(WrapperGenerator& generator) {
     return *generator.proxyMembers;
 }
 
+// The members kept under `key` when they were collected as this run would collect them, with their
+// changes made again; else those `collectNew` gives, kept from the second time the key is met (from the
+// first while `keptFirstBytes` stays within the budget, when it is given).
+std::shared_ptr<const CollectedMembers> keptOrCollected(
+    WrapperGenerator& generator, KeptMembers& kept, const MembersKey& key, const std::shared_ptr<const TypeLib>& lib,
+    const TypeAttr& attr, std::size_t* keptFirstBytes,
+    const std::function<std::shared_ptr<CollectedMembers>()>& collectNew) {
+    const auto [known, firstTime] = kept.try_emplace(key, nullptr);
+    auto& slot = known->second;
+    if (slot && slot->collectedFrom(generator, attr)) {
+        generator.replay(slot->changes);
+        return slot;
+    }
+    std::shared_ptr<CollectedMembers> collected = collectNew();
+    if (!firstTime || (keptFirstBytes && *keptFirstBytes < ProxyMembers::kKeepFirstBytes)) {
+        if (firstTime) *keptFirstBytes += collected->text.size();
+        collected->lib = lib;
+        slot = collected;
+    }
+    return collected;
+}
+
 }  // namespace
 
 std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
@@ -250,22 +275,15 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
                                                   const TypeAttr& attr) {
     ProxyMembers& members = proxyMembers(generator);
     const MembersKey key(lib.get(), index, attr.typekind);
-    const auto [known, firstTime] = members.kept.try_emplace(key, nullptr);
-    auto& kept = known->second;
-    if (kept && kept->collectedFrom(generator, attr)) {
-        generator.replay(kept->changes);
-        return kept;
-    }
-    std::shared_ptr<CollectedMembers> collected;
-    if (members.ahead) collected = members.ahead->take(key);
-    if (collected && collected->collectedFrom(generator, attr)) generator.replay(collected->changes);
-    else collected = collect(generator, entry.typeInfo, attr);
-    if (!firstTime || (members.ahead && members.keptFirstBytes < ProxyMembers::kKeepFirstBytes)) {
-        if (firstTime) members.keptFirstBytes += collected->text.size();
-        collected->lib = lib;
-        kept = collected;
-    }
-    return collected;
+    return keptOrCollected(generator, members.kept, key, lib, attr, members.ahead ? &members.keptFirstBytes : nullptr,
+                           [&] {
+                               std::shared_ptr<CollectedMembers> ahead;
+                               if (members.ahead) ahead = members.ahead->take(key);
+                               if (!ahead || !ahead->collectedFrom(generator, attr))
+                                   return collect(generator, entry.typeInfo, attr);
+                               generator.replay(ahead->changes);
+                               return ahead;
+                           });
 }
 
 std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
@@ -273,25 +291,11 @@ std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& gene
                                                           const TypeAttr& attr,
                                                           const std::function<void(std::string& text)>& collectText) {
     ProxyMembers& members = proxyMembers(generator);
-    const auto [known, firstTime] = members.keptListeners.try_emplace(MembersKey(lib.get(), index, attr.typekind), nullptr);
-    auto& kept = known->second;
-    if (kept && kept->collectedFrom(generator, attr)) {
-        generator.replay(kept->changes);
-        return kept;
-    }
-    auto collected = std::make_shared<CollectedMembers>();
-    {
-        RecordingChanges recording(generator, collected->changes);
-        collectText(collected->text);
-    }
-    collected->libName = generator.currentLibName;
-    collected->package = generator.package;
-    collected->attr = attr;
-    if (!firstTime) {
-        collected->lib = lib;
-        kept = collected;
-    }
-    return collected;
+    return keptOrCollected(generator, members.keptListeners, MembersKey(lib.get(), index, attr.typekind), lib, attr,
+                           nullptr, [&] {
+                               return collectRecorded(generator, attr,
+                                                      [&](CollectedMembers& collected) { collectText(collected.text); });
+                           });
 }
 
 void planProxyMembers(WrapperGenerator& generator) {
@@ -313,7 +317,7 @@ void planProxyMembers(WrapperGenerator& generator) {
             }
             if (members.ahead) members.ahead->add(lib);
         }
-        if (!generator.doneInterfaces.count(entry) && entry.typeInfo->typeAttr(attr) == kOk && isProxy(attr))
+        if (!generator.doneInterfaces.count(entry) && entry.typeInfo->typeAttr(attr) == kOk && writesProxy(attr))
             keys.emplace_back(lib.get(), index, attr.typekind);
     }
     if (members.ahead) members.ahead->prefer(keys);

@@ -18,6 +18,10 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
 
 }  // namespace
 
+bool writesProxy(const TypeAttr& attr) {
+    return attr.typekind == TKIND_DISPATCH || (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
+}
+
 WrapperGenerator::WrapperGenerator(Services s, bool hidden, Emitters e)
     : services(s), emitters(std::move(e)), folderMaker(s.files, this) {
     hiddenSwitch = hidden;
@@ -158,9 +162,7 @@ void WrapperGenerator::runPass() {
         if (doneInterfaces.count(entry)) continue;
         TypeAttr attr;
         if (!readTypeAttr(entry.typeInfo, attr)) continue;
-        const bool dispatch = attr.typekind == TKIND_DISPATCH ||
-                              (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
-        if (dispatch && emitters.dispatchInterface) emitters.dispatchInterface(*this, entry, sourceRoot);
+        if (writesProxy(attr) && emitters.dispatchInterface) emitters.dispatchInterface(*this, entry, sourceRoot);
     }
 
     for (const TypeEntry& entry : sourceList) {

@@ -52,6 +52,10 @@ struct Emitters {
     std::function<void(WrapperGenerator&)> passPlanned;
 };
 
+// Whether a type of these attributes gets a proxy class: a dispatch interface, or an interface that is
+// dual, dispatchable or Automation-compatible.
+bool writesProxy(const TypeAttr& attr);
+
 // The emitters of the program (defined by the emitter subsystem).
 Emitters defaultEmitters();
 
