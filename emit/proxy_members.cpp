@@ -19,7 +19,7 @@ namespace {
 
 class RecordingChanges {
 public:
-    RecordingChanges(TypeRecorder& run, std::vector<RunStateChange>& into) : run_(run), before_(run.recordedChanges) {
+    RecordingChanges(TypeRecorder& run, RecordedChanges& into) : run_(run), before_(run.recordedChanges) {
         run.recordedChanges = &into;
     }
     ~RecordingChanges() { run_.recordedChanges = before_; }
@@ -28,7 +28,7 @@ public:
 
 private:
     TypeRecorder& run_;
-    std::vector<RunStateChange>* before_;
+    RecordedChanges* before_;
 };
 
 // Runs `fill` with the changes it makes to `run` recorded, and notes what the collection was made from.

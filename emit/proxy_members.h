@@ -18,7 +18,7 @@ struct CollectedMembers {
     std::shared_ptr<const TypeLib> lib;  // keeps the library of a kept entry's key alive
     std::string libName, package;
     TypeAttr attr;
-    std::vector<RunStateChange> changes;
+    RecordedChanges changes;
     std::string text;
     UsedNames usedNames;
 

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,12 +14,13 @@
 
 namespace tessivar {
 
-// One change that collecting a type's members made to the run state: a registerType call (whatever it
-// did) or a coclass met as a type.
-struct RunStateChange {
-    std::shared_ptr<const TypeInfo> type;  // for registerType
-    std::int32_t kind = 0;
-    std::optional<ClassEntry> coClass;     // set for a coclass met
+// What collecting a type's members added to the run state. The state is made of sets in which the
+// first of equal entries stays, so adding these sets to a run (their entries kept the first of each
+// recorded) leaves it as making each recorded change again, in its order, would.
+struct RecordedChanges {
+    TypeEntrySet types;
+    std::set<std::string, CodeUnitLess> libs;
+    ClassEntrySet coClasses;
 };
 
 // Collecting reads the library being written, the package and the request's switches, and records the
@@ -33,10 +33,10 @@ public:
     void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
     // Adds a coclass met as a type to coClasses.
     void addCoClass(ClassEntry entry);
-    // While set, registerType and addCoClass calls are also appended here.
-    std::vector<RunStateChange>* recordedChanges = nullptr;
-    // Makes the recorded changes again, in their order.
-    void replay(const std::vector<RunStateChange>& changes);
+    // While set, what registerType and addCoClass add is also added here.
+    RecordedChanges* recordedChanges = nullptr;
+    // Makes the recorded changes again.
+    void replay(const RecordedChanges& changes);
 
     std::string currentLibName;
     std::string package;

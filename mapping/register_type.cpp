@@ -1,26 +1,20 @@
 // registerType: records a type that generated code refers to, so a later pass generates it.
 #include "engine/type_recorder.h"
+
+#include <optional>
+
 #include "mapping/guid_text.h"
 
 namespace tessivar {
 
-void TypeRecorder::addCoClass(ClassEntry entry) {
-    if (recordedChanges) recordedChanges->push_back(RunStateChange{nullptr, 0, entry});
-    coClasses.insert(std::move(entry));
-}
+namespace {
 
-void TypeRecorder::replay(const std::vector<RunStateChange>& changes) {
-    for (const RunStateChange& change : changes) {
-        if (change.coClass) addCoClass(*change.coClass);
-        else registerType(change.type, change.kind);
-    }
-}
-
-void TypeRecorder::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
-    if (recordedChanges) recordedChanges->push_back(RunStateChange{typeInfo, kind, std::nullopt});
-    if (!typeInfo) return;
+// The entry registerType records for a type, which depends on nothing but the type and `kind`; none when
+// the type cannot be read.
+std::optional<TypeEntry> referencedEntry(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
+    if (!typeInfo) return std::nullopt;
     TypeAttr attr;
-    if (typeInfo->typeAttr(attr) != kOk) return;
+    if (typeInfo->typeAttr(attr) != kOk) return std::nullopt;
 
     TypeEntry entry;
     entry.name = typeName(*typeInfo);
@@ -43,12 +37,34 @@ void TypeRecorder::registerType(const std::shared_ptr<const TypeInfo>& typeInfo,
 
     std::shared_ptr<const TypeLib> lib;
     unsigned index = 0;
-    if (recorded->containingTypeLib(lib, index) != kOk || !lib) return;
+    if (recorded->containingTypeLib(lib, index) != kOk || !lib) return std::nullopt;
     entry.libName = libraryName(*lib);
-    referencedLibs.insert(entry.libName);
-    entry.typeLibPath.clear();
     entry.kind = kind;
-    referencedTypes.insert(std::move(entry));
+    return entry;
+}
+
+}  // namespace
+
+void TypeRecorder::registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind) {
+    std::optional<TypeEntry> entry = referencedEntry(typeInfo, kind);
+    if (!entry) return;
+    if (recordedChanges) {
+        recordedChanges->libs.insert(entry->libName);
+        recordedChanges->types.insert(*entry);
+    }
+    referencedLibs.insert(entry->libName);
+    referencedTypes.insert(std::move(*entry));
+}
+
+void TypeRecorder::addCoClass(ClassEntry entry) {
+    if (recordedChanges) recordedChanges->coClasses.insert(entry);
+    coClasses.insert(std::move(entry));
+}
+
+void TypeRecorder::replay(const RecordedChanges& changes) {
+    referencedLibs.insert(changes.libs.begin(), changes.libs.end());
+    referencedTypes.insert(changes.types.begin(), changes.types.end());
+    coClasses.insert(changes.coClasses.begin(), changes.coClasses.end());
 }
 
 }  // namespace tessivar

@@ -333,6 +333,43 @@ TEST_F(TypeMappingTest, CoClassTypesAreRecordedWithTheirInterfaces) {
     EXPECT_EQ(generator.coClasses.size(), 1u);
 }
 
+// Members kept from an earlier collection make its changes again: the run must end with the same
+// entries, the first of equal ones staying, as if each change were made again in its order.
+TEST_F(TypeMappingTest, RecordedChangesMadeAgainLeaveTheSetsAsTheChangesDid) {
+    const unsigned iWidget = lib->addInterface("IWidget", guidOf(17), TKIND_DISPATCH, TYPEFLAG_FDUAL);
+    const unsigned color = lib->addEnum("WidgetColor", guidOf(22), {});
+    const unsigned widget = lib->addCoClass("Widget", guidOf(18));
+    lib->implement(widget, iWidget, IMPLTYPEFLAG_FDEFAULT);
+
+    RecordedChanges recorded;
+    generator.recordedChanges = &recorded;
+    generator.registerType(lib->info(iWidget), 0);
+    generator.registerType(lib->info(iWidget), IMPLTYPEFLAG_FSOURCE);  // equal entry: the first stays
+    mapElement(ptr(refTo(widget)));
+    generator.registerType(nullptr, 0);  // nothing to record
+    generator.recordedChanges = nullptr;
+
+    // A run that already holds one of the entries keeps its own.
+    TypeRecorder later;
+    later.registerType(lib->info(iWidget), 2);
+    later.registerType(lib->info(color), 0);
+    later.replay(recorded);
+    std::vector<std::string> queued;
+    for (const TypeEntry& e : later.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
+    EXPECT_THAT(queued, ElementsAre("IWidget 2", "WidgetColor 0"));
+    ASSERT_EQ(later.coClasses.size(), 1u);
+    EXPECT_EQ(later.coClasses.begin()->progId, "Widget");
+    EXPECT_THAT(later.referencedLibs, ElementsAre("WidgetLib"));
+
+    // A fresh run ends as the recording run did.
+    TypeRecorder fresh;
+    fresh.replay(recorded);
+    queued.clear();
+    for (const TypeEntry& e : fresh.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
+    EXPECT_THAT(queued, ElementsAre("IWidget 0"));
+    EXPECT_EQ(fresh.referencedTypes.size(), generator.referencedTypes.size());
+}
+
 TEST_F(TypeMappingTest, CoClassEdgeCases) {
     // A coclass that implements nothing has no interface to stand for it: IUnknown, not an empty type.
     const unsigned empty = lib->addCoClass("Empty", guidOf(30));
