@@ -27,7 +27,6 @@ TARGET_WINDOWS_RATIO = 10.0   # the Windows build under Wine takes at least this
 TARGET_COPY_RATIO = 5.0       # generate-all takes at most this many times as long as copying its output
 TARGET_GROWTH_RATIO = 1.5     # time per interface grows at most this much from the smallest library
 TARGET_PEAK_MIB = 64.0        # peak resident memory of the mshtml run
-REMOVAL_SETTLE_SECONDS = 150  # how long after a removal of many files the benchmark waits to start
 
 
 class Measured:
@@ -72,18 +71,20 @@ def wait_until_quiet(idle_share: float = 0.9, window: float = 0.2, longest: floa
             return
 
 
-def wait_after_removal(stamp: str) -> None:
-    """Sleeps out the time after the last benchmark's removal during which making files is several
-    times slower (measured here: 243 files took 50-95 ms for about two minutes after 60,000 files were
-    removed, 7-12 ms after that)."""
+def drop_clean_caches() -> None:
+    """Writes back and drops the kernel's clean caches. ext4 without a journal (as this machine has it)
+    passes over, when it makes a file, every free inode removed within the last one to six minutes whose
+    inode table block is still cached: after many files are removed, making files is several times slower
+    for minutes (measured here: a generate-all of mshtml 50 ms, 200-240 ms within minutes of removing
+    70,000 files, still so after two minutes of waiting). Without those blocks in the cache the inodes
+    count as free again at once. Needs root; without it the figures may show such a slow spell."""
+    os.sync()
     try:
-        left = REMOVAL_SETTLE_SECONDS - (time.time() - os.stat(stamp).st_mtime)
-    except FileNotFoundError:
-        return
-    if left > 0:
-        print(f"waiting {left:.0f} s: making files is slow for a while after the last benchmark removed its trees",
-              flush=True)
-        time.sleep(left)
+        with open("/proc/sys/vm/drop_caches", "w") as control:
+            control.write("3\n")
+    except OSError as e:
+        print(f"note: the kernel's caches were not dropped ({e.strerror}): files removed in the last minutes "
+              "may slow the runs that make files", flush=True)
 
 
 def helper(function: str, *args: str) -> list:
@@ -104,18 +105,18 @@ class Bench:
         self.runtime = os.path.join(self.work, "kovra")
         self.serial = 0
         self.misses = 0
-        # A file system without a journal (ext4 as this machine has it) skips recently freed inodes when
-        # it makes files, for minutes after a removal: an earlier run's trees are moved aside now and
-        # removed only after the measurements, as are this run's, and a benchmark started soon after
-        # the last one removed its trees waits until those inodes are no longer skipped.
-        self.removal_stamp = self.work + ".removed"
-        wait_after_removal(self.removal_stamp)
+        # Removing files slows the making of files for minutes after (see drop_clean_caches): an earlier
+        # run's trees are moved aside now and removed only after the measurements, as are this run's,
+        # and whatever was removed before the benchmark started no longer counts once the caches are
+        # dropped (the runs then read their programs and libraries again: each figure starts with
+        # untimed runs).
         self.leftovers = []
         if os.path.exists(self.work):
             aside = f"{self.work}.old-{os.getpid()}"
             os.rename(self.work, aside)
             self.leftovers.append(aside)
         subprocess.run(helper("make_runtime_folder", self.runtime), check=True)
+        drop_clean_caches()
 
     def fresh(self, label: str) -> str:
         self.serial += 1
@@ -141,8 +142,11 @@ class Bench:
               f"{self.o.wine_reps} runs; target: Windows/portable >= {TARGET_WINDOWS_RATIO:g})")
         portable_runs = {}
         for library in libraries:
-            # The portable runs come first: Wine's own processes go on working for a while after a
-            # Windows run ends (every run also waits for a quiet machine, see run_measured).
+            # One untimed run of each build reads what it needs into the caches. The portable runs come
+            # first: Wine's own processes go on working for a while after a Windows run ends (every run
+            # also waits for a quiet machine, see run_measured).
+            self.generate("portable", library)
+            self.generate("windows", library)
             portable = [self.generate("portable", library)[0] for _ in range(self.o.reps)]
             windows = [self.generate("windows", library)[0] for _ in range(self.o.wine_reps)]
             p = statistics.median(r.seconds for r in portable)
@@ -220,8 +224,6 @@ def main() -> int:
     print(f"{bench.misses} target(s) missed")
     for folder in [os.path.join(bench.work, "runs"), *bench.leftovers]:
         shutil.rmtree(folder, ignore_errors=True)
-    with open(bench.removal_stamp, "w"):
-        pass  # its time is that of the removal
     return 0
 
 
