@@ -58,6 +58,13 @@ struct MappingFixture : ::testing::Test {
         return index;
     }
 
+    // The referenced types of a recorder as "name kind".
+    static std::vector<std::string> namesAndKinds(const TypeRecorder& recorder) {
+        std::vector<std::string> queued;
+        for (const TypeEntry& e : recorder.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
+        return queued;
+    }
+
     std::vector<std::string> referencedNames() const {
         std::vector<std::string> names;
         for (const TypeEntry& e : generator.referencedTypes) names.push_back(e.name + " " + e.guidText);
@@ -324,9 +331,7 @@ TEST_F(TypeMappingTest, CoClassTypesAreRecordedWithTheirInterfaces) {
     EXPECT_EQ(entry.progId, "Widget");
     EXPECT_EQ(entry.typeLibPath, "");
     EXPECT_EQ(entry.typeLib.get(), lib.get());
-    std::vector<std::string> queued;
-    for (const TypeEntry& e : generator.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
-    EXPECT_THAT(queued, ElementsAre("IWidget 1", "_WidgetEvents 3"));
+    EXPECT_THAT(namesAndKinds(generator), ElementsAre("IWidget 1", "_WidgetEvents 3"));
 
     // Met again: still one entry.
     mapElement(ptr(refTo(widget)));
@@ -354,9 +359,7 @@ TEST_F(TypeMappingTest, RecordedChangesMadeAgainLeaveTheSetsAsTheChangesDid) {
     later.registerType(lib->info(iWidget), 2);
     later.registerType(lib->info(color), 0);
     later.replay(recorded);
-    std::vector<std::string> queued;
-    for (const TypeEntry& e : later.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
-    EXPECT_THAT(queued, ElementsAre("IWidget 2", "WidgetColor 0"));
+    EXPECT_THAT(namesAndKinds(later), ElementsAre("IWidget 2", "WidgetColor 0"));
     ASSERT_EQ(later.coClasses.size(), 1u);
     EXPECT_EQ(later.coClasses.begin()->progId, "Widget");
     EXPECT_THAT(later.referencedLibs, ElementsAre("WidgetLib"));
@@ -364,9 +367,7 @@ TEST_F(TypeMappingTest, RecordedChangesMadeAgainLeaveTheSetsAsTheChangesDid) {
     // A fresh run ends as the recording run did.
     TypeRecorder fresh;
     fresh.replay(recorded);
-    queued.clear();
-    for (const TypeEntry& e : fresh.referencedTypes) queued.push_back(e.name + " " + std::to_string(e.kind));
-    EXPECT_THAT(queued, ElementsAre("IWidget 0"));
+    EXPECT_THAT(namesAndKinds(fresh), ElementsAre("IWidget 0"));
     EXPECT_EQ(fresh.referencedTypes.size(), generator.referencedTypes.size());
 }
 
