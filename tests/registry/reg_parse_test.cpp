@@ -1,6 +1,7 @@
 // Reading Wine registry files and regedit exports, and refusing malformed ones with the right line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -321,6 +322,68 @@ TEST(RegistryLimits, EntriesBeyondTheBudgetAreRefused) {
     const auto exportError = parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\A\\B\\C]\n", roots, 2);
     ASSERT_TRUE(exportError);
     EXPECT_EQ(exportError->line, 2u);
+}
+
+// Large files are read in two halves at once: keys and values, spellings, the last assignment, errors,
+// their lines and the budget are as one reading makes them.
+std::size_t linesOf(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+std::string classKeys(std::size_t from, std::size_t to, const char* spelling, const char* value) {
+    std::string text;
+    for (std::size_t i = from; i < to; ++i)
+        text += std::string("[") + spelling + "\\\\{" + std::to_string(i) + "}]\n\"v\"=\"" + value + std::to_string(i) + "\"\n";
+    return text;
+}
+
+TEST(WineRegistryFile, LargeFilesReadInHalvesAsInOne) {
+    const std::string h = "WINE REGISTRY Version 2\n";
+    constexpr std::size_t kKeys = 12000;  // about 600 KiB
+    // The second half names keys of the first again, in other cases, and assigns their values again.
+    const std::string twice = "[Software\\\\Twice]\n\"v\"=\"1\"\n[Software\\\\Twice]\n\"v\"=\"2\"\n";
+    const std::string text = h + twice + classKeys(0, kKeys, "Software\\\\Classes\\\\CLSID", "early") +
+                             classKeys(0, 10, "software\\\\CLASSES\\\\clsid", "late") +
+                             "[SOFTWARE\\\\twice]\n\"v\"=\"3\"\n[Software\\\\Late]\n@=\"x\"\n";
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry(text, root));
+    ASSERT_EQ(root.subkeys.size(), 1u);
+    EXPECT_EQ(valueAt(root, "Software\\Twice", "v")->text(), "3");  // the runs of a key in file order
+    EXPECT_EQ(root.subkeys.begin()->first, "Software");  // the first spelling
+    const RegNode* clsid = root.find("SOFTWARE\\classes\\CLSID");
+    ASSERT_TRUE(clsid);
+    EXPECT_EQ(clsid->subkeys.size(), kKeys);
+    EXPECT_EQ(root.find("Software")->subkeys.begin()->first, "Classes");
+    EXPECT_EQ(valueAt(root, "Software\\Classes\\CLSID\\{3}", "v")->text(), "late3");
+    EXPECT_EQ(valueAt(root, "Software\\Classes\\CLSID\\{11}", "v")->text(), "early11");
+    EXPECT_EQ(valueAt(root, "Software\\Classes\\CLSID\\{11999}", "v")->text(), "early11999");
+    EXPECT_EQ(valueAt(root, "Software\\Late", "")->text(), "x");
+
+    // Entries: Software, Twice, Classes, CLSID, Late, every key once and every value line.
+    const std::size_t entries = 5 + 2 * kKeys + 10 + 3 + 1;
+    RegNode enough, tooSmall;
+    EXPECT_FALSE(parseWineRegistry(text, enough, entries));
+    const auto overBudget = parseWineRegistry(text, tooSmall, entries - 1);
+    ASSERT_TRUE(overBudget);
+    EXPECT_EQ(overBudget->line, linesOf(text));
+    EXPECT_EQ(overBudget->message, "more than " + std::to_string(entries - 1) + " keys and values");
+
+    // A bad line far into the second half, and data continued onto the key line where a half would
+    // start: that line is data in one reading.
+    expectRefused({"bad line late", text + "[Bad]\n\"v\"=hex:zz\n", linesOf(text) + 2, "expected a hexadecimal byte"},
+                  true);
+    std::string early = h + "[Early]\n";
+    for (std::size_t i = 0; early.size() < 320 * 1024; ++i) early += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+    early += "\"cont\"=hex:01,\\\n";
+    std::string late = "[Late]\n";
+    for (std::size_t i = 0; late.size() < 280 * 1024; ++i) late += "\"w" + std::to_string(i) + "\"=dword:00000002\n";
+    expectRefused({"data continued onto a key line", early + late, linesOf(early) + 1, "expected a hexadecimal byte"},
+                  true);
+    RegNode continued;
+    early.back() = '\n';
+    early[early.size() - 2] = '2';  // "cont"=hex:01,2 ends the data
+    const std::string whole = early + late;  // the keys read their values from it
+    ASSERT_FALSE(parseWineRegistry(whole, continued));
+    EXPECT_TRUE(continued.find("Late"));
+    EXPECT_EQ(valueAt(continued, "Early", "cont")->data, bytesOf("\1\2"));
 }
 
 std::size_t valuesBelow(const RegNode& key) {

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <future>
+#include <iterator>
+#include <system_error>
 #include <vector>
 
 #include "mapping/text.h"
@@ -621,14 +624,16 @@ std::string ansiToUtf8(std::string_view bytes) {
     return fromUtf16(units);
 }
 
-std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root, std::size_t maxEntries) {
-    Lines lines(bytes);
+namespace {
+
+// The key and value lines of a Wine file's text after its first line, read into the keys below `root`;
+// error lines count `linesBefore` lines ahead of `text`.
+std::optional<RegParseError> readWineLines(std::string_view text, std::size_t linesBefore, RegNode& root,
+                                           Budget& budget) {
+    Lines lines(text);
     std::string_view line;
     std::string why;
-    Budget budget(maxEntries);
-    auto fail = [&](std::string message) { return RegParseError{lines.number(), std::move(message)}; };
-    if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
-        return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
+    auto fail = [&](std::string message) { return RegParseError{linesBefore + lines.number(), std::move(message)}; };
     RegNode* key = nullptr;
     KeyPaths keyPaths(root);
     std::string path, scratch;  // reused by every line
@@ -637,14 +642,14 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
     std::size_t runStart = 0, runEnd = 0;
     auto endRun = [&] {
         if (runEnd == runStart) return;
-        const std::string_view run = bytes.substr(runStart, runEnd - runStart);
+        const std::string_view run = text.substr(runStart, runEnd - runStart);
         if (key->valueLines.empty())
             key->valueLines = run;
         else
             key->moreValueLines.push_back(run);
         runStart = runEnd = 0;
     };
-    for (std::size_t start = lines.offset(); lines.next(line); start = lines.offset()) {
+    for (std::size_t start = 0; lines.next(line); start = lines.offset()) {
         line = trimLeft(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;  // comments and key options
         if (line[0] == '[') {
@@ -664,6 +669,74 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
     }
     if (key) endRun();
     return std::nullopt;
+}
+
+// Adds the keys of `later`, read from text that follows the text `into` was read from, to `into`, as
+// reading both texts in one would have: a key of both keeps the first spelling and the value runs of
+// both, in file order. Returns how many keys both had. Depth is bounded as the key paths are.
+std::size_t mergeLater(RegNode& into, RegNode& later) {
+    if (!later.valueLines.empty()) {
+        if (into.valueLines.empty())
+            into.valueLines = later.valueLines;
+        else
+            into.moreValueLines.push_back(later.valueLines);
+    }
+    into.moreValueLines.insert(into.moreValueLines.end(), later.moreValueLines.begin(), later.moreValueLines.end());
+    std::size_t shared = 0;
+    for (auto it = later.subkeys.begin(); it != later.subkeys.end();) {
+        const auto next = std::next(it);
+        const auto at = into.subkeys.lower_bound(it->first);
+        if (at == into.subkeys.end() || RegNameLess()(it->first, at->first))
+            into.subkeys.insert(at, later.subkeys.extract(it));
+        else
+            shared += 1 + mergeLater(*at->second, *it->second);
+        it = next;
+    }
+    return shared;
+}
+
+// Files this large are read in two halves at once.
+constexpr std::size_t kHalvesFrom = 256 * 1024;
+
+// Reads a large file's text in two halves at once, the second on a thread of its own, each into keys of
+// its own, and merges them. False, with `root` untouched, when the text is small, no thread can be
+// started, a half fails (the first may end inside data continued past it) or the two together pass the
+// budget: reading the whole text again then gives the error and line a single reading reports.
+bool readWineLinesInHalves(std::string_view text, RegNode& root, std::size_t maxEntries) {
+    if (text.size() < kHalvesFrom || !root.subkeys.empty()) return false;
+    // Any key line at the start of a line will do: it is one in a single reading too, unless the data of
+    // the line before continue on it, which fails the first half.
+    const std::size_t split = text.find("\n[", text.size() / 2);
+    if (split == std::string_view::npos) return false;
+    const std::string_view firstText = text.substr(0, split + 1), secondText = text.substr(split + 1);
+    RegNode first, second;
+    Budget firstBudget(maxEntries), secondBudget(maxEntries);
+    std::future<bool> secondRead;
+    try {
+        secondRead = std::async(std::launch::async, [&] { return !readWineLines(secondText, 0, second, secondBudget); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    const bool firstRead = !readWineLines(firstText, 0, first, firstBudget);
+    if (!secondRead.get() || !firstRead) return false;
+    const std::size_t shared = mergeLater(first, second);
+    const std::size_t used = (maxEntries - firstBudget.left) + (maxEntries - secondBudget.left) - shared;
+    if (used > maxEntries) return false;
+    root = std::move(first);
+    return true;
+}
+
+}  // namespace
+
+std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root, std::size_t maxEntries) {
+    Lines lines(bytes);
+    std::string_view line;
+    if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
+        return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
+    const std::string_view rest = bytes.substr(lines.offset());
+    if (readWineLinesInHalves(rest, root, maxEntries)) return std::nullopt;
+    Budget budget(maxEntries);
+    return readWineLines(rest, 1, root, budget);
 }
 
 bool findRegValue(const RegNode& key, std::string_view name, RegValue& out) {
