@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The generation benchmarks in one command: builds the portable (release) and Windows builds, then runs
 # bench/generation_bench.py, which prints each figure, its ratio and PASS or MISS against its target.
-# Options go to generation_bench.py (--reps N, --wine-reps N, --libraries A B C). Not part of the tests:
-# the figures depend on the machine and on what else it is doing.
+# Options go to generation_bench.py (--reps N, --wine-reps N, --copy-reps N, --libraries A B C). Not part of
+# the tests: the figures depend on the machine and on what else it is doing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
