@@ -108,8 +108,8 @@ class Bench:
         # Removing files slows the making of files for minutes after (see drop_clean_caches): an earlier
         # run's trees are moved aside now and removed only after the measurements, as are this run's,
         # and whatever was removed before the benchmark started no longer counts once the caches are
-        # dropped (the runs then read their programs and libraries again: each figure starts with
-        # untimed runs).
+        # dropped (the runs then read their programs and libraries again: the first figure starts each
+        # library with an untimed run of each build).
         self.leftovers = []
         if os.path.exists(self.work):
             aside = f"{self.work}.old-{os.getpid()}"
