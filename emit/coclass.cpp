@@ -75,8 +75,12 @@ void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<co
         HRefType ref = 0;
         std::shared_ptr<const TypeInfo> implemented;
         TypeAttr implAttr;
-        if (coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref) != kOk) continue;
-        if (coClass->refTypeInfo(ref, implemented) != kOk || !implemented) continue;
+        HResult hr = coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref);
+        if (hr == kOk) hr = coClass->refTypeInfo(ref, implemented);
+        if (hr != kOk || !implemented) {
+            generator.noteLoss(&TypeLosses::interfaces, hr == kOk ? kPointerError : hr);
+            continue;
+        }
         if (implemented->typeAttr(implAttr) != kOk) continue;
         if (implAttr.typekind != TKIND_INTERFACE && implAttr.typekind != TKIND_DISPATCH) continue;
         std::int32_t flags = 0;

@@ -35,7 +35,7 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
     TypeAttr attr;
     const bool attrRead = entry.typeInfo->typeAttr(attr) == kOk;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry);
 
     if (attrRead) {
         // Members first: the types they record decide the library imports of the class part.
@@ -47,6 +47,7 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
     file.writeLine("}");
     file.close();
     generator.doneInterfaces.insert(entry);
+    generator.reportLosses(entry);
 }
 
 }  // namespace tessivar

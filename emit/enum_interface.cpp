@@ -12,10 +12,14 @@ std::string constantLine(const std::string& name, std::int32_t value) {
 }
 
 // Constants are written from the VARIANT's 32-bit field whatever its type, as the enum's values are ints.
-void writeConstants(SourceFile& file, const TypeInfo& type, const TypeAttr& attr) {
+void writeConstants(TypeRecorder& generator, SourceFile& file, const TypeInfo& type, const TypeAttr& attr) {
     for (unsigned i = 0; i < attr.cVars; ++i) {
         VarDesc var;
-        if (type.varDesc(i, var) != kOk || var.varkind != VAR_CONST) continue;
+        if (const HResult hr = type.varDesc(i, var); hr != kOk) {
+            generator.noteLoss(&TypeLosses::variables, hr);
+            continue;
+        }
+        if (var.varkind != VAR_CONST) continue;
         const std::int32_t value = var.value ? var.value->lVal() : 0;
         file.writeLine(constantLine(typeName(type, var.memid), value));
     }
@@ -39,13 +43,14 @@ void writeEnumInterface(WrapperGenerator& generator, TypeEntry& entry) {
     SourceFile file(generator.services.files, &generator);
     if (!file.open(location.path)) return;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry);
 
     writeHeaderBlock(file, true, entry.typeLibPath, javaPackage(generator.package, generator.currentLibName));
     file.writeLine("public interface " + entry.name + "{");
-    writeConstants(file, *entry.typeInfo, attr);
+    writeConstants(generator, file, *entry.typeInfo, attr);
     file.writeLine("}");
     file.close();
+    generator.reportLosses(entry);
 }
 
 }  // namespace

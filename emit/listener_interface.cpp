@@ -16,9 +16,8 @@ namespace {
 void appendListenerMembers(TypeRecorder& generator, std::string& text, const TypeEntry& entry, const TypeAttr& attr) {
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
-        if (entry.typeInfo->funcDesc(i, func) != kOk) continue;
         Documentation doc;
-        if (entry.typeInfo->documentation(func.memid, doc) != kOk) continue;
+        if (!readFunction(generator, *entry.typeInfo, i, func, doc)) continue;
         if (isExcludedName(generator, doc.name.value_or("")) || func.invkind != INVOKE_FUNC) continue;
         MemberInfo member;
         std::string docString = std::move(doc.docString).value_or("");
@@ -52,7 +51,7 @@ void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, con
     SourceFile file(generator.services.files, &generator);
     if (!file.open(location.path)) return;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = generator.interfaceTypeLibPath(entry.guidText);
+        entry.typeLibPath = generator.interfaceTypeLibPath(entry);
 
     writeClassPart(generator, entry.typeLibPath, file, entry, false, true);
     if (attrRead) {
@@ -63,6 +62,7 @@ void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, con
     }
     file.write("\r\n}\r\n");
     file.close();
+    generator.reportLosses(entry);
 }
 
 }  // namespace tessivar

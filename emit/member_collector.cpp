@@ -35,9 +35,18 @@ ParamInfo mapElement(TypeRecorder& generator, const std::shared_ptr<const TypeIn
     return element;
 }
 
-std::vector<std::string> memberNames(const TypeInfo& owner, MemberId memid, unsigned maxNames) {
+std::vector<std::string> memberNames(TypeRecorder& generator, const TypeInfo& owner, MemberId memid,
+                                     unsigned maxNames) {
     std::vector<std::string> names;
-    if (owner.names(memid, maxNames, names) != kOk) names.clear();
+    if (const HResult hr = owner.names(memid, maxNames, names); hr != kOk) {
+        // The member keeps the name its documentation gives (the runtime calls it by that name) and all
+        // its parameters, unnamed. Without a name it would not be Java at all.
+        generator.noteLoss(&TypeLosses::names, hr);
+        names.clear();
+        Documentation doc;
+        if (owner.documentation(memid, doc) == kOk && doc.name) names.push_back(*doc.name);
+        names.resize(maxNames);
+    }
     if (names.size() > maxNames) names.resize(maxNames);
     return names;
 }
@@ -62,7 +71,7 @@ void collectDispatchFunction(TypeRecorder& generator, const std::shared_ptr<cons
     if (!owner) throw ComError(kPointerError);
     startMember(member, func.memid, func.invkind);
     const std::vector<std::string> names =
-        memberNames(*owner, func.memid, static_cast<unsigned>(func.params.size()) + 1);
+        memberNames(generator, *owner, func.memid, static_cast<unsigned>(func.params.size()) + 1);
     member.doc = std::move(doc);
 
     // A put's value has no name of its own; it is the last element. There are never more elements
@@ -84,7 +93,8 @@ void collectVtableFunction(TypeRecorder& generator, const std::shared_ptr<const 
     startMember(member, func.memid, func.invkind);
     const std::size_t cParams = func.params.size();
     const std::vector<std::string> names =
-        memberNames(*owner, func.memid, static_cast<unsigned>(cParams) + (func.invkind == INVOKE_FUNC ? 1 : 0));
+        memberNames(generator, *owner, func.memid,
+                    static_cast<unsigned>(cParams) + (func.invkind == INVOKE_FUNC ? 1 : 0));
     member.doc = std::move(doc);
 
     // The [out, retval] parameter is the Java result, not a parameter.
@@ -108,11 +118,19 @@ void collectVariableAccessor(TypeRecorder& generator, const std::shared_ptr<cons
                              const VarDesc& var, MemberInfo& member, std::int32_t invokeKind) {
     if (!owner) throw ComError(kPointerError);
     startMember(member, var.memid, invokeKind);
-    const std::string name = nameAt(memberNames(*owner, var.memid, 40), 0);
+    const std::string name = nameAt(memberNames(generator, *owner, var.memid, 40), 0);
     const std::size_t count = invokeKind == INVOKE_PROPERTYPUT ? 2 : 1;
     for (std::size_t i = 0; i < count; ++i)
         member.elements.push_back(mapElement(generator, owner, var.elemdescVar.tdesc, name));
     member.emitCount = static_cast<std::int16_t>(count);
+}
+
+bool readFunction(TypeRecorder& generator, const TypeInfo& owner, unsigned index, FuncDesc& func, Documentation& doc) {
+    HResult hr = owner.funcDesc(index, func);
+    if (hr == kOk) hr = owner.documentation(func.memid, doc);
+    if (hr == kOk) return true;
+    generator.noteLoss(&TypeLosses::functions, hr);
+    return false;
 }
 
 bool isExcludedName(const TypeRecorder& generator, std::string_view name) {
@@ -126,9 +144,8 @@ std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::share
     members.reserve(attr.cFuncs + 2u * attr.cVars);
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
-        if (owner->funcDesc(i, func) != kOk) continue;
         Documentation doc;
-        if (owner->documentation(func.memid, doc) != kOk) continue;
+        if (!readFunction(generator, *owner, i, func, doc)) continue;
         if (isExcludedName(generator, doc.name.value_or(""))) continue;
         MemberInfo member;
         const bool dispatch = func.funckind == FUNC_DISPATCH;
@@ -141,11 +158,18 @@ std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::share
     }
     for (unsigned i = 0; i < attr.cVars; ++i) {
         VarDesc var;
-        if (owner->varDesc(i, var) != kOk) continue;
+        if (const HResult hr = owner->varDesc(i, var); hr != kOk) {
+            generator.noteLoss(&TypeLosses::variables, hr);
+            continue;
+        }
         if ((var.wVarFlags & VARFLAG_FRESTRICTED) || ((var.wVarFlags & VARFLAG_FHIDDEN) && generator.hiddenSwitch))
             continue;
         Documentation doc;
-        if (owner->documentation(var.memid, doc) != kOk || var.varkind != VAR_DISPATCH) continue;
+        if (const HResult hr = owner->documentation(var.memid, doc); hr != kOk) {
+            generator.noteLoss(&TypeLosses::variables, hr);
+            continue;
+        }
+        if (var.varkind != VAR_DISPATCH) continue;
         for (std::int32_t kind : {INVOKE_PROPERTYPUT, INVOKE_PROPERTYGET}) {
             if (kind == INVOKE_PROPERTYPUT && (var.wVarFlags & VARFLAG_FREADONLY)) continue;
             MemberInfo member;

@@ -24,6 +24,9 @@ void collectVtableFunction(TypeRecorder& generator, const std::shared_ptr<const 
 void collectVariableAccessor(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
                              const VarDesc& var, MemberInfo& member, std::int32_t invokeKind);
 
+// Reads function `index` of `owner` and its documentation; a failure is noted as a lost function.
+bool readFunction(TypeRecorder& generator, const TypeInfo& owner, unsigned index, FuncDesc& func, Documentation& doc);
+
 // True for the IUnknown and IDispatch methods a proxy never wraps (exact, case-sensitive).
 bool isExcludedName(const TypeRecorder& generator, std::string_view name);
 

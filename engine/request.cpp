@@ -17,6 +17,7 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
     host.setGenerateEnabled(false);
     try {
         WrapperGenerator generator(services, snap.hiddenInterfaces, emitters);
+        generator.missingLibraryHint = host.missingLibraryHint();
         generator.manyClassRuns = snap.generateAll && snap.classes.size() > 1;
         const std::string selectedName =
             snap.classIndex >= 0 && static_cast<std::size_t>(snap.classIndex) < snap.shownNames.size()
@@ -43,6 +44,14 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
             }
         }
         outcome.outputFailures = generator.outputFailures();
+        outcome.incompleteTypes = static_cast<int>(generator.lossesByType().size());
+        if (outcome.incompleteTypes > 0) {
+            TypeLosses all;
+            for (const auto& [type, lost] : generator.lossesByType()) all.add(lost);
+            generator.logLine("Incomplete: " + std::to_string(outcome.incompleteTypes) +
+                              (outcome.incompleteTypes == 1 ? " type lost " : " types lost ") + lossesText(all) +
+                              " in all; their files were written without them.");
+        }
     } catch (const ComError& e) {
         outcome.error = e.what();
     } catch (const std::bad_alloc&) {

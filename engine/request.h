@@ -33,6 +33,8 @@ public:
     virtual bool requestsWaiting() { return false; }
     // Generate-all mode: show catalogue entry `index` as selected and give its implemented interfaces.
     virtual std::vector<TypeEntry> selectClass(std::size_t index) = 0;
+    // How a user of this front end supplies a type library that could not be loaded ("" for no advice).
+    virtual std::string missingLibraryHint() { return {}; }
     // Progress of a request with several class runs.
     virtual void classRunDone(std::size_t done, std::size_t total) { (void)done, (void)total; }
 };
@@ -41,6 +43,7 @@ struct RequestOutcome {
     int classRuns = 0;          // class runs started
     int completedRuns = 0;      // class runs that got to the emitters
     int outputFailures = 0;     // files that could not be created or written
+    int incompleteTypes = 0;    // types written without something their type information could not give
     bool matched = false;       // the selected name matched a class (or generate-all ran)
     std::string error;          // set when a raised error ended the request
 };

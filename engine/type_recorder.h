@@ -14,6 +14,20 @@
 
 namespace tessivar {
 
+// What could not be read of a type being written because a type-information call failed. Each count
+// is of things the file then lacks or has in a lesser form.
+struct TypeLosses {
+    unsigned functions = 0;   // functions left out: their description or name could not be read
+    unsigned variables = 0;   // properties and constants left out, the same way
+    unsigned names = 0;       // members written without the names of their parameters
+    unsigned references = 0;  // referenced types not obtained: written as IUnknown, or not generated
+    unsigned interfaces = 0;  // implemented interfaces of a coclass that could not be obtained
+    HResult firstFailure = kOk;
+
+    bool any() const { return functions || variables || names || references || interfaces; }
+    void add(const TypeLosses& other);
+};
+
 // What collecting a type's members added to the run state. The state is made of sets in which the
 // first of equal entries stays, so adding these sets to a run (their entries kept the first of each
 // recorded) leaves it as making each recorded change again, in its order, would.
@@ -21,6 +35,7 @@ struct RecordedChanges {
     TypeEntrySet types;
     std::set<std::string, CodeUnitLess> libs;
     ClassEntrySet coClasses;
+    TypeLosses losses;
 };
 
 // Collecting reads the library being written, the package and the request's switches, and records the
@@ -33,6 +48,8 @@ public:
     void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
     // Adds a coclass met as a type to coClasses.
     void addCoClass(ClassEntry entry);
+    // Notes that one thing of the kind `what` of the type being written was lost to the failure `hr`.
+    void noteLoss(unsigned TypeLosses::*what, HResult hr);
     // While set, what registerType and addCoClass add is also added here.
     RecordedChanges* recordedChanges = nullptr;
     // Makes the recorded changes again.
@@ -46,6 +63,8 @@ public:
     TypeEntrySet referencedTypes;
     ClassEntrySet coClasses;
     std::set<std::string, CodeUnitLess> referencedLibs;
+    // Of the type being written; whoever writes it reports and empties them.
+    TypeLosses losses;
 };
 
 }  // namespace tessivar

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "mapping/guid_text.h"
 #include "mapping/names.h"
 #include "typelib/interface_path.h"
 
@@ -16,7 +17,47 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
     return info && info->typeAttr(attr) == kOk;
 }
 
+std::string libraryText(const LibraryRef& lib) {
+    std::string text = guidText(lib.guid) + " " + std::to_string(lib.majorVersion) + "." +
+                       std::to_string(lib.minorVersion);
+    if (!lib.fileName.empty()) text += " (" + lib.fileName + ")";
+    return text;
+}
+
+// "the type library {…} 2.0 (stdole2.tlb) it refers to cannot be loaded", or why else reading failed.
+std::string lossCause(const std::vector<LibraryRef>& missing, HResult hr) {
+    if (missing.empty()) {
+        if (hr == kCantLoadLibrary) return "a type library it refers to cannot be loaded (" + hexStatus(hr) + ")";
+        return "its type information cannot be read (" + hexStatus(hr) + ")";
+    }
+    std::string names;
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        if (i > 0) names += i + 1 == missing.size() ? " and " : ", ";
+        names += libraryText(missing[i]);
+    }
+    return (missing.size() == 1 ? "the type library it refers to, " : "the type libraries it refers to, ") + names +
+           ", cannot be loaded";
+}
+
 }  // namespace
+
+std::string lossesText(const TypeLosses& losses) {
+    std::vector<std::string> parts;
+    auto add = [&](unsigned count, const char* one, const char* many) {
+        if (count) parts.push_back(std::to_string(count) + " " + (count == 1 ? one : many));
+    };
+    add(losses.functions, "function", "functions");
+    add(losses.variables, "property or constant", "properties and constants");
+    add(losses.names, "member's parameter names", "members' parameter names");
+    add(losses.references, "referenced type", "referenced types");
+    add(losses.interfaces, "implemented interface", "implemented interfaces");
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
+    }
+    return text;
+}
 
 bool writesProxy(const TypeAttr& attr) {
     return attr.typekind == TKIND_DISPATCH || (attr.typekind == TKIND_INTERFACE && (attr.wTypeFlags & kAutomationBits));
@@ -33,14 +74,35 @@ WrapperGenerator::~WrapperGenerator() { folderMaker.close(); }
 
 void WrapperGenerator::logLine(const std::string& text) { services.ui.appendLog(text); }
 
+void WrapperGenerator::reportLosses(const TypeEntry& entry) {
+    if (!losses.any()) return;
+    const TypeLosses lost = std::exchange(losses, TypeLosses{});
+    std::shared_ptr<const TypeLib> lib;
+    unsigned index = 0;
+    std::vector<LibraryRef> missing;
+    if (entry.typeInfo && entry.typeInfo->containingTypeLib(lib, index) == kOk && lib)
+        missing = lib->missingLibraries();
+    std::string line = "Incomplete: " + entry.name + " of " + currentLibName + " lost " + lossesText(lost) + ": " +
+                       lossCause(missing, lost.firstFailure);
+    if ((!missing.empty() || lost.firstFailure == kCantLoadLibrary) && !missingLibraryHint.empty())
+        line += "; " + missingLibraryHint;
+    logLine(line + ".");
+    lossesByType_.try_emplace(currentLibName + "." + entry.name, lost);
+}
+
 void WrapperGenerator::outputFailed(const std::string& path, const std::string& what) {
     ++outputFailures_;
     logLine("Error: " + path + " " + what + ".");
 }
 
-const std::string& WrapperGenerator::interfaceTypeLibPath(const std::string& guidText) {
-    const auto [known, added] = interfaceTypeLibPaths_.try_emplace(guidText);
-    if (added) known->second = findInterfaceTypeLibPath(services.registry, guidText);
+const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry) {
+    const auto [known, added] = interfaceTypeLibPaths_.try_emplace(entry.guidText);
+    if (!added) return known->second;
+    known->second = findInterfaceTypeLibPath(services.registry, entry.guidText);
+    std::shared_ptr<const TypeLib> lib;
+    unsigned index = 0;
+    if (known->second.empty() && entry.typeInfo && entry.typeInfo->containingTypeLib(lib, index) == kOk && lib)
+        known->second = lib->builtInName().value_or("");
     return known->second;
 }
 

@@ -56,6 +56,9 @@ struct Emitters {
 // dual, dispatchable or Automation-compatible.
 bool writesProxy(const TypeAttr& attr);
 
+// "9 functions and 2 referenced types": what `losses` counts, for a log line.
+std::string lossesText(const TypeLosses& losses);
+
 // The emitters of the program (defined by the emitter subsystem).
 Emitters defaultEmitters();
 
@@ -79,8 +82,16 @@ public:
     // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
     bool markWritten(const TypeEntry& entry, const std::string& prefix);
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
-    // request: generate-all writes a type in every class run that reaches it.
-    const std::string& interfaceTypeLibPath(const std::string& guidText);
+    // request: generate-all writes a type in every class run that reaches it. A type of a library the
+    // program carries itself, and registered nowhere, names that library.
+    const std::string& interfaceTypeLibPath(const TypeEntry& entry);
+
+    // Logs what the type just written lost (its `losses`), if anything, and empties them.
+    void reportLosses(const TypeEntry& entry);
+    // What the types that lost something in this request lost, one entry per type; empty when nothing was.
+    const std::map<std::string, TypeLosses>& lossesByType() const { return lossesByType_; }
+    // Added to the line of a loss that a missing library caused: how a user of this build can supply it.
+    std::string missingLibraryHint;
 
     // Files that could not be created or written during this request.
     int outputFailures() const { return outputFailures_; }
@@ -115,6 +126,7 @@ private:
     void runPass();
 
     std::map<std::string, std::string> interfaceTypeLibPaths_;  // by interface GUID text
+    std::map<std::string, TypeLosses> lossesByType_;            // by library and type name
 
     int outputFailures_ = 0;
 };

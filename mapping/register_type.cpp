@@ -61,10 +61,28 @@ void TypeRecorder::addCoClass(ClassEntry entry) {
     coClasses.insert(std::move(entry));
 }
 
+void TypeRecorder::noteLoss(unsigned TypeLosses::*what, HResult hr) {
+    TypeLosses one;
+    one.*what = 1;
+    one.firstFailure = hr;
+    if (recordedChanges) recordedChanges->losses.add(one);
+    losses.add(one);
+}
+
 void TypeRecorder::replay(const RecordedChanges& changes) {
     referencedLibs.insert(changes.libs.begin(), changes.libs.end());
     referencedTypes.insert(changes.types.begin(), changes.types.end());
     coClasses.insert(changes.coClasses.begin(), changes.coClasses.end());
+    losses.add(changes.losses);
+}
+
+void TypeLosses::add(const TypeLosses& other) {
+    functions += other.functions;
+    variables += other.variables;
+    names += other.names;
+    references += other.references;
+    interfaces += other.interfaces;
+    if (firstFailure == kOk) firstFailure = other.firstFailure;
 }
 
 }  // namespace tessivar

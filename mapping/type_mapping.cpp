@@ -104,8 +104,11 @@ TypeDesc resolveAlias(TypeRecorder& generator, TypeDesc result, const std::share
     }
     std::shared_ptr<const TypeInfo> target;
     TypeAttr targetAttr;
-    if (alias->refTypeInfo(attr.tdescAlias.hreftype, target) != kOk || !target || target->typeAttr(targetAttr) != kOk)
+    if (const HResult hr = alias->refTypeInfo(attr.tdescAlias.hreftype, target); hr != kOk || !target) {
+        generator.noteLoss(&TypeLosses::references, hr == kOk ? kPointerError : hr);
         return result;
+    }
+    if (target->typeAttr(targetAttr) != kOk) return result;
     if (targetAttr.typekind == TKIND_ENUM) {
         result.vt = VT_I4;
         javaType = "int";
@@ -123,7 +126,8 @@ TypeDesc resolveUserDefined(TypeRecorder& generator, const TypeDesc& desc,
     if (!context) throw ComError(kPointerError);
     TypeDesc result = desc;
     std::shared_ptr<const TypeInfo> referenced;
-    if (context->refTypeInfo(desc.hreftype, referenced) != kOk || !referenced) {
+    if (const HResult hr = context->refTypeInfo(desc.hreftype, referenced); hr != kOk || !referenced) {
+        generator.noteLoss(&TypeLosses::references, hr == kOk ? kPointerError : hr);
         result.vt = VT_UNKNOWN;
         javaType = "IUnknown";
         return result;

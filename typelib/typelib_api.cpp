@@ -1,7 +1,15 @@
 // Small helpers over the type library seam.
 #include "typelib/typelib_api.h"
 
+#include <cstdio>
+
 namespace tessivar {
+
+std::string hexStatus(HResult hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
 
 std::string typeName(const TypeInfo& info, MemberId memid) {
     Documentation doc;

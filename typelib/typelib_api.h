@@ -201,6 +201,16 @@ struct Documentation {
 
 class TypeLib;
 
+// A library that another refers to, as the referring library names it.
+struct LibraryRef {
+    Guid guid;
+    std::uint16_t majorVersion = 0;
+    std::uint16_t minorVersion = 0;
+    std::uint32_t lcid = 0;
+    std::string fileName;
+    friend bool operator==(const LibraryRef&, const LibraryRef&) = default;
+};
+
 // One type description (ITypeInfo). Texts are UTF-8.
 class TypeInfo {
 public:
@@ -229,6 +239,11 @@ public:
     virtual HResult libAttr(LibAttr& out) const = 0;
     // index -1 documents the library itself, 0.. the type of that index.
     virtual HResult documentation(std::int32_t index, Documentation& out) const = 0;
+    // The libraries this one refers to that could not be loaded when a call needed them, so that a
+    // failure can name what is missing; empty where the build cannot tell.
+    virtual std::vector<LibraryRef> missingLibraries() const { return {}; }
+    // The name of the copy of a library the program carries itself, for one that was not read from a file.
+    virtual std::optional<std::string> builtInName() const { return std::nullopt; }
 };
 
 // LoadTypeLib: one implementation per build.
@@ -243,6 +258,8 @@ public:
 // Convenience wrappers for the common "name only" documentation call; empty on failure.
 std::string typeName(const TypeInfo& info, MemberId memid = kMemberIdNil);
 std::string libraryName(const TypeLib& lib);
+// A status as the platform's tools print it: "0x80029C4A".
+std::string hexStatus(HResult hr);
 
 }  // namespace tessivar
 

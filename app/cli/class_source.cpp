@@ -23,12 +23,6 @@ bool showsBefore(const ClassEntry* a, const ClassEntry* b) {
 
 }  // namespace
 
-std::string hexStatus(std::int32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::vector<const ClassEntry*> shownOrder(const ClassCatalogue& classes) {
     std::vector<const ClassEntry*> order;
     order.reserve(classes.size());

@@ -59,9 +59,6 @@ struct ClassView {
 };
 ClassView viewClass(ClassSource& source, const std::string& name);
 
-// 0x80029C4A: status codes as the platform prints them.
-std::string hexStatus(std::int32_t value);
-
 // "default source" for IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE; unnamed bits in hexadecimal.
 std::string implTypeFlagsText(std::int32_t flags);
 

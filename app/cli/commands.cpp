@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/cli/platform_services.h"
 #include "engine/request.h"
 #include "engine/wrapper_generator.h"
 #include "typelib/dump.h"
@@ -20,6 +21,7 @@ public:
         return ListImplementedInterfaces(found.typeLibPath, found.coClass);
     }
     void classRunDone(std::size_t done, std::size_t total) override { ui_.progress(done, total); }
+    std::string missingLibraryHint() override { return tessivar::missingLibraryHint(); }
 
 private:
     ClassSource& source_;
@@ -125,7 +127,8 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
         ui.error(options.all ? "No coclass of " + source.typeLibFile + " implements an interface: nothing was generated."
                              : *name + " implements no interface: nothing was generated.");
     }
-    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0;
+    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
+                        outcome.incompleteTypes > 0;
     return failed ? kExitFailure : kExitSuccess;
 }
 

@@ -5,10 +5,11 @@ namespace tessivar {
 
 void ConsoleUi::appendLog(const std::string& line) {
     const bool isError = line.starts_with("Error: ");
-    if (!isError && quiet_) return;
+    const bool isWarning = line.starts_with("Incomplete: ");
+    if (!isError && !isWarning && quiet_) return;
     clearProgress();
-    if (isError) {
-        ++errors_;
+    if (isError || isWarning) {
+        if (isError) ++errors_;
         flushLog();
         err_ << line << '\n';
     } else {

@@ -16,8 +16,9 @@ public:
     ConsoleUi(std::ostream& out, std::ostream& err, bool quiet, bool showProgress)
         : out_(out), err_(err), quiet_(quiet), showProgress_(showProgress) {}
 
-    // The engine reports a file it could not write as a log line starting "Error: "; that is a
-    // message for the user, not progress, so it goes to standard error even with --quiet.
+    // The engine reports a file it could not write as a log line starting "Error: ", and what a type
+    // lost to unreadable type information as one starting "Incomplete: "; those are messages for the
+    // user, not progress, so they go to standard error even with --quiet.
     void appendLog(const std::string& line) override;
     void clearLog() override {}
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;

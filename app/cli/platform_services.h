@@ -23,6 +23,9 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 // such settings).
 void prepareMemory();
 
+// How a user of this build supplies a type library that a library refers to and that cannot be loaded.
+std::string missingLibraryHint();
+
 bool stderrIsTerminal();
 bool stdoutIsTerminal();
 

@@ -57,6 +57,7 @@ public:
 
     void setGenerateEnabled(bool enabled) override { SendMessageA(dialog_, WM_REQUEST_RUNNING, enabled ? 0 : 1, 0); }
     bool requestsWaiting() override { return queue_.waiting() > 0; }
+    std::string missingLibraryHint() override { return "register it on this machine"; }
 
     std::vector<TypeEntry> selectClass(std::size_t index) override {
         SendMessageA(dialog_, WM_SHOW_CLASS_RUN, version_, static_cast<LPARAM>(index));

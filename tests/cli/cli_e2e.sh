@@ -234,6 +234,75 @@ unwritable_destination)
     expect_status 1
     expect_err_has "Error: $work/plain/out/build.xml cannot be created."
     ;;
+bare_sample_golden)
+    # No registry source at all: the imports of the sample resolve through the library built in, and the
+    # files and log are those of a machine where stdole2 is registered.
+    make_runtime
+    mkdir -p "$work/lib"; cp "$SAMPLE" "$work/lib/widget.tlb"
+    run generate --typelib lib/widget.tlb --jar-module WidgetWrappers --package com.example.widgets --dest out \
+        --runtime kovra --no-save
+    expect_status 0; expect_err ""
+    sed "s|$work|@WORK@|g" "$cap/out" >"$work/log.txt"
+    cmp -s "$GOLDEN/log.txt" "$work/log.txt" || fail "log differs: $(diff "$GOLDEN/log.txt" "$work/log.txt")"
+    (cd "$work/out" && find . -type f | sort) >"$work/files"
+    (cd "$GOLDEN/out" && find . -type f | sort) >"$work/golden-files"
+    cmp -s "$work/golden-files" "$work/files" || fail "files differ: $(diff "$work/golden-files" "$work/files")"
+    while IFS= read -r f; do
+        sed "s|$work|@WORK@|g" "$work/out/$f" | cmp -s "$GOLDEN/out/$f" - || fail "$f differs from $GOLDEN/out/$f"
+    done <"$work/files"
+    ;;
+missing_import)
+    # A library whose import is found nowhere: every type that lost members says so, the run ends with
+    # the count, and the exit status tells a script the wrappers are incomplete.
+    make_runtime
+    run generate --typelib "$FIXTURES/tlb/unres64.tlb" --all --jar-module W --dest out --runtime kovra --no-save
+    expect_status 1
+    expect_err_has "Incomplete: IWidget of TessivarFeatures lost 17 functions: the type library it refers to, {7E57AB1E-0000-0000-C000-000000000046} 2.0 (missing.tlb), cannot be loaded; add the folder that holds it with --search-folder DIR, or give the Wine prefix where it is registered with --wine-prefix DIR."
+    expect_err_has "Incomplete: 3 types lost 51 functions in all; their files were written without them."
+    expect_logged_files_exist
+    # --quiet drops the progress lines, never these.
+    run generate --typelib "$FIXTURES/tlb/unres64.tlb" --all --jar-module W --dest out --runtime kovra --quiet --no-save
+    expect_status 1; expect_out_empty
+    expect_err_has "Incomplete: 3 types lost 51 functions in all"
+    ;;
+builtin_stdole)
+    # Every library copied into a folder of its own, with no registry source, gives the files and log of
+    # a machine that registers stdole2, apart from the header line naming where a stdole2 type came from.
+    make_runtime
+    mkdir -p "$work/drive_c/windows/system32"
+    libs=("$FIXTURES/tlb/features64.tlb")
+    if [ -f "$WINE_LIBS/stdole2.tlb" ]; then
+        cp "$WINE_LIBS/stdole2.tlb" "$work/drive_c/windows/system32/"
+        libs+=("$WINE_LIBS/scrrun.dll" "$WINE_LIBS/wshom.ocx" "$WINE_LIBS/msxml3.dll" "$WINE_LIBS/mshtml.tlb")
+    else
+        # Our own copy stands in for the package's file.
+        cp "$BUILTIN_STDOLE2" "$work/drive_c/windows/system32/stdole2.tlb"
+    fi
+    for lib in "${libs[@]}"; do
+        name=${lib##*/}
+        mkdir -p "$work/$name"; cp "$lib" "$work/$name/"
+        run generate --all --typelib "$work/$name/$name" --jar-module M --package org.example --dest "$work/$name/bare" \
+            --runtime kovra --no-save
+        cp "$cap/out" "$work/$name/bare.log"; bare_status=$status
+        run generate --all --typelib "$work/$name/$name" --registry "$SOURCE_DIR/tests/fixtures/reg/stdole2_only.reg" \
+            --drive "C=$work/drive_c" --jar-module M --package org.example --dest "$work/$name/registered" --runtime kovra \
+            --no-save
+        [ "$bare_status" -eq "$status" ] || fail "$name: exit status $bare_status without a registry, $status with one"
+        grep -q "^Incomplete: " "$work/$name/bare.log" && fail "$name: $(grep -m1 '^Incomplete: ' "$work/$name/bare.log")"
+        sed "s|$work/$name/registered|$work/$name/bare|" "$cap/out" | cmp -s "$work/$name/bare.log" - ||
+            fail "$name: the logs differ"
+        diff -r "$work/$name/bare" "$work/$name/registered" |
+            grep -v '^diff -r ' | grep -vxF -e '---' -e '< // from TypeLib at <built-in>\stdole2.tlb'$'\r' \
+            -e '> // from TypeLib at '$'\r' | grep -v '^[0-9,]*c[0-9,]*$' >"$work/$name/diff" || true
+        [ ! -s "$work/$name/diff" ] || fail "$name: the files differ: $(head -5 "$work/$name/diff")"
+    done
+    grep -rqF '// from TypeLib at <built-in>\stdole2.tlb' "$work/features64.tlb/bare" ||
+        fail "no stdole2 type names the built-in library"
+    # The built-in library can be dumped by its name, and shows what the package's file shows.
+    run dump '<built-in>\stdole2.tlb'
+    expect_status 0
+    cmp -s "$SOURCE_DIR/tests/typelib/golden/stdole2.txt" "$cap/out" || fail "the built-in stdole2 dumps other text"
+    ;;
 *)
     echo "no such case: $case_name" >&2
     exit 2

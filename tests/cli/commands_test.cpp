@@ -7,10 +7,14 @@
 
 #include "app/cli/cli_seams.h"
 #include "app/cli/commands.h"
+#include "app/cli/platform_services.h"
 #include "mapping/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
+#include "tests/typelib/reader_test_support.h"
 #include "typelib/catalogue.h"
+#include "typelib/class_lookups.h"
+#include "typelib/platform_loader.h"
 #ifndef _WIN32
 #include "typelib/posix/file_registry.h"
 #endif
@@ -271,6 +275,40 @@ TEST_F(CommandsTest, ShowPrintsTheTypeLibraryInformationAndInterfaces) {
                 ElementsAre("TypeLib GUID: " + guidText(guidOf(1)), "TypeLib Module: /lib/widget.tlb", "CoClass: Widget",
                             "Interfaces:", "    IWidget " + guidText(guidOf(10)) + " default",
                             "    _WidgetEvents " + guidText(guidOf(11)) + " default source"));
+}
+
+// Through this build's own loader (the platform's under Wine): a library whose import cannot be loaded
+// anywhere gets every file written, a line for each type that lost members naming the library and how to
+// supply it, and the exit status of a failed run.
+TEST(GenerateWithMissingImport, NamesTheLibraryAndFails) {
+    SourceOptions options;
+    options.typeLib = testing::fixturePath("unres64.tlb");
+    ClassSource source;
+#ifdef _WIN32
+    ASSERT_EQ(openClassSource(options, source), std::nullopt);
+#else
+    // No registry at all, whatever the machine has.
+    source.registry = std::make_unique<EmptyRegistry>();
+    source.loader = makePlatformTypeLibLoader(source.registry.get());
+    source.typeLibFile = options.typeLib;
+    ASSERT_EQ(LoadClassesFromFile(*source.loader, options.typeLib, source.classes), kOk);
+#endif
+    MemoryFileSystem disk;
+    disk.folders.insert("/kovra");
+    disk.addFile("/kovra/kovra.jar");
+    disk.addFile("/kovra/kovra.dll");
+    StartFolderFileSystem files{disk};
+    MemorySettingsStore store;
+    std::ostringstream out, err;
+    ConsoleUi ui(out, err, false, false);
+    GenerateOptions all;
+    all.all = true;
+    EXPECT_EQ(generate(source, all, GeneratorSettings{"W", "", "/out", "/kovra"}, files, store, ui), kExitFailure);
+    EXPECT_THAT(err.str(), HasSubstr("Incomplete: IWidget of TessivarFeatures lost 17 functions: the type library it "
+                                     "refers to, {7E57AB1E-0000-0000-C000-000000000046} 2.0 (missing.tlb), cannot be "
+                                     "loaded; " + missingLibraryHint() + ".\n"));
+    EXPECT_THAT(err.str(), HasSubstr("Incomplete: 3 types lost 51 functions in all"));
+    EXPECT_TRUE(disk.file("/out/src/TessivarFeatures/IWidget.java").has_value());
 }
 
 TEST(ImplTypeFlagsText, NamesEveryBitAndKeepsUnknownOnes) {

@@ -23,11 +23,13 @@ public:
     }
     HResult funcDesc(unsigned index, FuncDesc& out) const override {
         if (index >= type().funcs.size()) return kElementNotFound;
+        if (type().funcs[index].descStatus != kOk) return type().funcs[index].descStatus;
         out = type().funcs[index].desc;
         return kOk;
     }
     HResult varDesc(unsigned index, VarDesc& out) const override {
         if (index >= type().vars.size()) return kElementNotFound;
+        if (type().vars[index].descStatus != kOk) return type().vars[index].descStatus;
         out = type().vars[index].desc;
         return kOk;
     }
@@ -35,6 +37,7 @@ public:
         out.clear();
         for (const MemoryFunc& f : type().funcs) {
             if (f.desc.memid != memid) continue;
+            if (f.namesStatus != kOk) return f.namesStatus;
             for (unsigned i = 0; i < f.names.size() && i < maxNames; ++i) out.push_back(f.names[i]);
             return kOk;
         }

@@ -19,12 +19,15 @@ struct MemoryFunc {
     std::vector<std::string> names;  // member name first, then parameter names
     std::string doc;
     bool documentationFails = false;
+    HResult descStatus = kOk;   // what funcDesc returns
+    HResult namesStatus = kOk;  // what names returns
 };
 
 struct MemoryVar {
     VarDesc desc;
     std::string name;
     std::string doc;
+    HResult descStatus = kOk;  // what varDesc returns
 };
 
 struct MemoryImpl {
@@ -70,9 +73,11 @@ public:
     HResult typeInfoType(unsigned index, TypeKind& out) const override;
     HResult libAttr(LibAttr& out) const override;
     HResult documentation(std::int32_t index, Documentation& out) const override;
+    std::vector<LibraryRef> missingLibraries() const override { return missing; }
 
     std::string name;
     Guid guid;
+    std::vector<LibraryRef> missing;  // what missingLibraries reports
 
 private:
     struct Ref {

@@ -5,6 +5,8 @@
 #include "tests/typelib/reader_test_support.h"
 #ifndef _WIN32
 #include "tests/registry/registry_test_support.h"
+#include "typelib/builtin/builtin_libraries.h"
+#include "typelib/file_bytes.h"
 #endif
 
 namespace tessivar {
@@ -77,6 +79,68 @@ TEST(References, RegisteredPathWins) {
     options.registry = real.get();  // stdole2 is neither beside the fixture nor in a configured folder
     reader::FileTypeLibLoader registered(options);
     EXPECT_EQ(dispatchBaseOf(registered, testing::fixturePath("features64.tlb"), hr), "IDispatch@stdole");
+}
+
+// Where IDispatch, the base of IWidget's dispatch view, came from: the built-in copy's name, or "file".
+std::string stdoleSource(reader::FileTypeLibLoader& loader) {
+    std::shared_ptr<const TypeLib> lib, home;
+    std::shared_ptr<const TypeInfo> widget, base;
+    HRefType href = 0;
+    unsigned index = 0;
+    if (loader.load(testing::fixturePath("features64.tlb"), lib) != kOk || lib->typeInfo(kIWidget, widget) != kOk ||
+        widget->refTypeOfImplType(0, href) != kOk || widget->refTypeInfo(href, base) != kOk ||
+        base->containingTypeLib(home, index) != kOk)
+        return "nowhere";
+    return home->builtInName().value_or("file");
+}
+
+TEST(References, BuiltInStdole2ComesLastAndServesOnlyItsOwnLibrary) {
+    reader::ReaderOptions bare;
+    bare.builtIn.assign(builtInLibraries().begin(), builtInLibraries().end());
+    reader::FileTypeLibLoader onlyBuiltIn(bare);
+    EXPECT_EQ(stdoleSource(onlyBuiltIn), "<built-in>\\stdole2.tlb");
+
+    if (testing::fileExists(testing::wineLibPath("stdole2.tlb"))) {
+        // A search folder, and a registration, come before the built-in copy.
+        reader::ReaderOptions searched = bare;
+        searched.searchFolders = {testing::kWineLibDir};
+        reader::FileTypeLibLoader inFolder(searched);
+        EXPECT_EQ(stdoleSource(inFolder), "file");
+        auto real = test::registryOf(
+            "REGEDIT4\n\n[HKEY_CLASSES_ROOT\\TypeLib\\{00020430-0000-0000-C000-000000000046}\\2.0\\0\\win64]\n"
+            "@=\"C:\\\\stdole2.tlb\"\n",
+            DriveMap{{'c', std::string(testing::kWineLibDir)}});
+        reader::ReaderOptions registered = bare;
+        registered.registry = real.get();
+        reader::FileTypeLibLoader inRegistry(registered);
+        EXPECT_EQ(stdoleSource(inRegistry), "file");
+    }
+
+    // An import of another library is not served, and the library says which one it lacks.
+    std::shared_ptr<const TypeLib> unres;
+    ASSERT_EQ(onlyBuiltIn.load(testing::fixturePath("unres64.tlb"), unres), kOk);
+    EXPECT_TRUE(unres->missingLibraries().empty()) << "nothing was needed yet";
+    std::shared_ptr<const TypeInfo> widget;
+    FuncDesc f;
+    ASSERT_EQ(unres->typeInfo(kIWidget, widget), kOk);
+    EXPECT_EQ(widget->funcDesc(0, f), kCantLoadLibrary);
+    const std::vector<LibraryRef> missing = unres->missingLibraries();
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_EQ(missing[0].guid.data1, 0x7E57AB1Eu);
+    EXPECT_EQ(missing[0].majorVersion, 2);
+    EXPECT_EQ(missing[0].minorVersion, 0);
+    EXPECT_EQ(missing[0].fileName, "missing.tlb");
+}
+
+TEST(References, ImportedLibrariesAreListedOnceEach) {
+    std::string why;
+    const auto bytes = readFileBytes(testing::fixturePath("features64.tlb"), 1 << 20, why);
+    ASSERT_TRUE(bytes) << why;
+    const std::vector<LibraryRef> imports = reader::importedLibraries(bytes->bytes(), 1);
+    ASSERT_EQ(imports.size(), 1u);
+    EXPECT_EQ(imports[0].guid.data1, 0x00020430u);
+    EXPECT_EQ(imports[0].fileName, "stdole2.tlb");
+    EXPECT_TRUE(reader::importedLibraries(bytes->bytes().first(100), 1).empty());
 }
 #endif
 

@@ -15,6 +15,7 @@ std::unique_ptr<TypeLibLoader> makePlatformTypeLibLoader(Registry* registry, std
     reader::ReaderOptions options;
     options.registry = registry;
     options.searchFolders = std::move(folders);
+    options.builtIn.assign(builtInLibraries().begin(), builtInLibraries().end());
     // A registered path is a Windows path: the registry knows which local file it names. Other paths
     // are not asked about, so a library file opens without waiting for the registry.
     options.localFile = [registry](const std::string& path) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "typelib/builtin/builtin_libraries.h"
 #include "typelib/reader/read_status.h"
 #include "typelib/registry.h"
 #include "typelib/typelib_api.h"
@@ -20,6 +21,10 @@ struct ReaderOptions {
     Registry* registry = nullptr;
     // Folders searched for a referenced library after the registry and the referencing file's folder.
     std::vector<std::string> searchFolders;
+    // Libraries held in memory: a referenced library found nowhere else is taken from these when one has
+    // its GUID and a version that serves (the same major, a minor at least as new); a path that is one's
+    // name loads it.
+    std::vector<BuiltInLibrary> builtIn;
     // Maps a path as the caller spells it to the file to open (identity when empty).
     std::function<std::string(const std::string&)> localFile;
 };
@@ -50,6 +55,10 @@ private:
 // Loads from bytes already in memory; references into other libraries cannot be resolved.
 HResult loadTypeLibFromBytes(std::span<const std::byte> file, std::uint32_t resourceId,
                              std::shared_ptr<const TypeLib>& out, ReadStatus* status = nullptr);
+
+// The libraries that the type library in `file` (resource `resourceId` of a module) refers to, each once,
+// in the order of its import table; empty when it cannot be read.
+std::vector<LibraryRef> importedLibraries(std::span<const std::byte> file, std::uint32_t resourceId);
 
 // The platform's `file\N` rule: a trailing backslash and decimal number select resource N (default 1).
 struct ResourcePath {

@@ -25,6 +25,8 @@ public:
 
 private:
     std::optional<std::string> registeredPath(const ImportRecord& import, SysKind syskind) const;
+    const BuiltInLibrary* builtInNamed(const std::string& path) const;
+    std::shared_ptr<const ReaderTypeLib> builtInFor(const ImportRecord& import);
 
     ReaderOptions options_;
     std::recursive_mutex mutex_;
@@ -97,6 +99,13 @@ public:
         return kOk;
     }
     HResult documentation(std::int32_t index, Documentation& out) const override;
+    std::vector<LibraryRef> missingLibraries() const override;
+    std::optional<std::string> builtInName() const override {
+        if (!builtIn_) return std::nullopt;
+        return path_;
+    }
+    // Marks a library made from the program's own bytes; `path()` is then its name.
+    void markBuiltIn() { builtIn_ = true; }
 
     // Finds the type an hreftype of this library names (bit 1, the interface-view request, is ignored).
     HResult resolve(HRefType href, TypeRef& out) const;
@@ -107,6 +116,7 @@ private:
     MsftImage image_;
     std::string path_;
     std::weak_ptr<LoadContext> context_;
+    bool builtIn_ = false;
     mutable std::mutex importMutex_;
     mutable std::map<std::uint32_t, std::pair<HResult, std::weak_ptr<const ReaderTypeLib>>> importMemo_;
 };
@@ -274,6 +284,18 @@ HResult ReaderTypeLib::importedLibrary(std::uint32_t offset, const ImportRecord&
     const HResult hr = context ? context->loadImport(import, *this, out) : kCantLoadLibrary;
     importMemo_[offset] = {hr, out};
     return hr;
+}
+
+std::vector<LibraryRef> ReaderTypeLib::missingLibraries() const {
+    std::vector<LibraryRef> missing;
+    std::lock_guard lock(importMutex_);
+    for (const auto& [offset, result] : importMemo_) {
+        if (result.first == kOk) continue;
+        const ImportRecord& import = image_.imports.at(offset);
+        LibraryRef ref{import.libGuid, import.majorVersion, import.minorVersion, import.lcid, import.fileName};
+        if (std::find(missing.begin(), missing.end(), ref) == missing.end()) missing.push_back(std::move(ref));
+    }
+    return missing;
 }
 
 // ---- TypeInfo ----
@@ -560,25 +582,53 @@ ResourcePath splitResourcePath(const std::string& path) {
 HResult LoadContext::load(const std::string& path, std::shared_ptr<const ReaderTypeLib>& out, ReadStatus& status) {
     out.reset();
     const ResourcePath where = splitResourcePath(path);
-    const std::string file = options_.localFile ? options_.localFile(where.file) : where.file;
+    const BuiltInLibrary* builtIn = builtInNamed(where.file);
+    const std::string file = builtIn            ? where.file
+                             : options_.localFile ? options_.localFile(where.file)
+                                                  : where.file;
     const std::string key = file + '\\' + std::to_string(where.resourceId);
     std::lock_guard lock(mutex_);
     if (const auto it = byPath_.find(key); it != byPath_.end()) {
         out = it->second;
         return kOk;
     }
-    std::string why;
-    const std::unique_ptr<const FileBytes> bytes = readFileBytes(file, kMaxImageSize * 4, why);
-    if (!bytes) {
-        status = ReadStatus::fail(kCantLoadLibrary, "the file cannot be read");
-        return status.code;
-    }
     MsftImage image;
-    status = imageOf(bytes->bytes(), where.resourceId, image);
+    if (builtIn) {
+        status = imageOf(builtIn->bytes, where.resourceId, image);
+    } else {
+        std::string why;
+        const std::unique_ptr<const FileBytes> bytes = readFileBytes(file, kMaxImageSize * 4, why);
+        if (!bytes) {
+            status = ReadStatus::fail(kCantLoadLibrary, "the file cannot be read");
+            return status.code;
+        }
+        status = imageOf(bytes->bytes(), where.resourceId, image);
+    }
     if (!status.ok()) return status.code;
-    out = std::make_shared<const ReaderTypeLib>(std::move(image), file, weak_from_this());
+    auto lib = std::make_shared<ReaderTypeLib>(std::move(image), file, weak_from_this());
+    if (builtIn) lib->markBuiltIn();
+    out = lib;
     byPath_.emplace(key, out);
     return kOk;
+}
+
+const BuiltInLibrary* LoadContext::builtInNamed(const std::string& path) const {
+    for (const BuiltInLibrary& lib : options_.builtIn)
+        if (lib.name == path) return &lib;
+    return nullptr;
+}
+
+// The built-in library that serves `import`, loaded; null when none does.
+std::shared_ptr<const ReaderTypeLib> LoadContext::builtInFor(const ImportRecord& import) {
+    for (const BuiltInLibrary& builtIn : options_.builtIn) {
+        std::shared_ptr<const ReaderTypeLib> lib;
+        ReadStatus ignored;
+        if (load(std::string(builtIn.name), lib, ignored) != kOk) continue;
+        const LibAttr& a = lib->image().attr;
+        if (a.guid == import.libGuid && a.wMajorVerNum == import.majorVersion && a.wMinorVerNum >= import.minorVersion)
+            return lib;
+    }
+    return nullptr;
 }
 
 std::optional<std::string> LoadContext::registeredPath(const ImportRecord& import, SysKind syskind) const {
@@ -656,6 +706,7 @@ HResult LoadContext::loadImport(const ImportRecord& import, const ReaderTypeLib&
     }
     for (const std::string& candidate : candidates)
         if (load(candidate, out, ignored) == kOk) return kOk;
+    if ((out = builtInFor(import))) return kOk;
     return kCantLoadLibrary;
 }
 
@@ -683,6 +734,18 @@ HResult loadTypeLibFromBytes(std::span<const std::byte> file, std::uint32_t reso
     if (!st.ok()) return st.code;
     out = std::make_shared<const ReaderTypeLib>(std::move(image), std::string(), std::weak_ptr<LoadContext>());
     return kOk;
+}
+
+std::vector<LibraryRef> importedLibraries(std::span<const std::byte> file, std::uint32_t resourceId) {
+    MsftImage image;
+    std::vector<LibraryRef> libraries;
+    if (!imageOf(file, resourceId, image).ok()) return libraries;
+    for (const auto& [offset, import] : image.imports) {
+        if (!import.valid) continue;
+        LibraryRef ref{import.libGuid, import.majorVersion, import.minorVersion, import.lcid, import.fileName};
+        if (std::find(libraries.begin(), libraries.end(), ref) == libraries.end()) libraries.push_back(std::move(ref));
+    }
+    return libraries;
 }
 
 std::string describe(const ReadStatus& status) {

@@ -5,9 +5,44 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <map>
+#include <mutex>
+
+#include "typelib/file_bytes.h"
+#include "typelib/reader/file_loader.h"
 
 namespace tessivar {
 namespace {
+
+// The files the loader opened, by the platform's library object, so that a failure of one of their types
+// can name what the library refers to. The platform hands out the same object for a loaded library, also
+// from GetContainingTypeLib; the front end and its generation worker may both load.
+class LoadedFiles {
+public:
+    void add(ITypeLib* lib, const std::string& path) {
+        std::lock_guard lock(mutex_);
+        paths_[lib] = path;
+    }
+    void remove(ITypeLib* lib) {
+        std::lock_guard lock(mutex_);
+        paths_.erase(lib);
+    }
+    std::optional<std::string> pathOf(ITypeLib* lib) const {
+        std::lock_guard lock(mutex_);
+        const auto it = paths_.find(lib);
+        if (it == paths_.end()) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::map<ITypeLib*, std::string> paths_;
+};
+
+LoadedFiles& loadedFiles() {
+    static LoadedFiles files;
+    return files;
+}
 
 // The platform crashed inside a call (Wine 8.0 does for some inherited functions with broken defaults).
 constexpr HResult kPlatformCrashed = static_cast<HResult>(0x8000FFFF);
@@ -275,6 +310,32 @@ public:
         return hr;
     }
 
+    // The platform does not say which library it failed to load: the libraries the file refers to that
+    // the platform cannot load by their registration.
+    std::vector<LibraryRef> missingLibraries() const override {
+        std::vector<LibraryRef> missing;
+        const std::optional<std::string> path = loadedFiles().pathOf(lib_.get());
+        if (!path) return missing;
+        const reader::ResourcePath where = reader::splitResourcePath(*path);
+        std::string why;
+        const auto bytes = readFileBytes(where.file, std::uint64_t{1} << 30, why);  // the reader's bound on a module
+        if (!bytes) return missing;
+        for (LibraryRef& ref : reader::importedLibraries(bytes->bytes(), where.resourceId)) {
+            GUID guid;
+            guid.Data1 = ref.guid.data1;
+            guid.Data2 = ref.guid.data2;
+            guid.Data3 = ref.guid.data3;
+            std::memcpy(guid.Data4, ref.guid.data4.data(), 8);
+            ITypeLib* found = nullptr;
+            if (LoadRegTypeLib(guid, ref.majorVersion, ref.minorVersion, ref.lcid, &found) == S_OK && found) {
+                found->Release();
+                continue;
+            }
+            missing.push_back(std::move(ref));
+        }
+        return missing;
+    }
+
 private:
     std::shared_ptr<ITypeLib> lib_;
 };
@@ -299,7 +360,15 @@ public:
         MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
         ITypeLib* lib = nullptr;
         const HRESULT hr = LoadTypeLib(wide.c_str(), &lib);
-        if (hr == S_OK && lib) out = std::make_shared<const ComTypeLib>(adopt(lib));
+        if (hr == S_OK && lib) {
+            loadedFiles().add(lib, path);
+            // The last reference held here forgets the path; a library object the platform frees may be
+            // handed out again for another file.
+            out = std::shared_ptr<const ComTypeLib>(new ComTypeLib(adopt(lib)), [lib](const ComTypeLib* held) {
+                loadedFiles().remove(lib);
+                delete held;
+            });
+        }
         return hr;
     }
 };

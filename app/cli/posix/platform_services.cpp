@@ -64,6 +64,11 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
     return std::nullopt;
 }
 
+std::string missingLibraryHint() {
+    return "add the folder that holds it with --search-folder DIR, or give the Wine prefix where it is registered "
+           "with --wine-prefix DIR";
+}
+
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 bool stdoutIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 

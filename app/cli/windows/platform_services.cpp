@@ -43,6 +43,8 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
 
 void prepareMemory() {}
 
+std::string missingLibraryHint() { return "register it on this machine"; }
+
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 bool stdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
