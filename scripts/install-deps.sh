@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs; does nothing for packages already present.
+# With "main", only what building the tool and the sample's wrappers needs (no Wine, no cross compiler).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3
-  libgtest-dev libgmock-dev googletest libcli11-dev libxxhash-dev
-  clang-14 libclang-rt-14-dev
-  mingw-w64-tools g++-mingw-w64-x86-64-posix
-  wine wine64 wine64-tools libwine-dev
+  libgtest-dev libgmock-dev libcli11-dev libxxhash-dev
   openjdk-17-jdk-headless ant
-  xvfb xdotool imagemagick
 )
+if [ "${1:-}" != main ]; then
+  packages+=(
+    googletest
+    clang-14 libclang-rt-14-dev
+    mingw-w64-tools g++-mingw-w64-x86-64-posix
+    wine wine64 wine64-tools libwine-dev
+    xvfb xdotool imagemagick
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

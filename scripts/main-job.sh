@@ -2,7 +2,7 @@
 # Builds the tool, generates the Java wrappers of the bundled sample type library and builds them with ant.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh main
 cmake --preset release
 # The tool, and the compile-only stand-in of the runtime's kovra.jar that the test build makes.
 cmake --build --preset release --target tessivar kovra_stub
