@@ -78,7 +78,7 @@ TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLoggedOnce) {
     // Line ends and terminal escapes of a name are shown, not sent to the log.
     ui.log.clear();
     javaFileLocation(generator, "/out/src", "", std::string("a\r\n\x1B[2J\x7F\0b", 10));
-    EXPECT_THAT(ui.log, ElementsAre("Name changed for Java: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a____2J__b"));
+    EXPECT_THAT(ui.log, ElementsAre(slashed("Name changed for Java: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a____2J__b")));
     // A device name would open a device; the class and its file take the same changed name.
     ui.log.clear();
     EXPECT_EQ(javaFileLocation(generator, "/out/src", "NUL", "CON").fileStem, "_CON");
