@@ -2,6 +2,8 @@
 // whole part goes to the file in one write.
 #include "emit/class_part.h"
 
+#include "mapping/java_text.h"
+#include "mapping/java_words.h"
 #include "mapping/names.h"
 #include "mapping/text.h"
 
@@ -23,8 +25,10 @@ void addImports(std::string& out, bool interfaceMode) {
 // One import per library recorded so far, except the file's own and VBRUN.
 void addLibraryImports(std::string& out, const WrapperGenerator& g, const std::string& packageText) {
     const std::string package = pathToPackage(g.package);
-    for (const std::string& lib : g.referencedLibs) {
-        if (lib == packageText || lib == "VBRUN") continue;
+    for (const std::string& libName : g.referencedLibs) {
+        if (libName == "VBRUN") continue;
+        const std::string lib = javaIdentifier(libName, JavaNameUse::PackagePart);
+        if (lib == packageText) continue;
         const std::string prefixed = package.empty() ? lib : package + "." + lib;
         if (prefixed == packageText) continue;
         appendParts(out, "import ", prefixed, ".*;\r\n");
@@ -56,7 +60,7 @@ void addDispatchPtrDeclaration(std::string& out, const std::string& name) {
 
 // Ends with LF and then CR LF.
 void addGuidLine(std::string& out, const std::string& guidText) {
-    appendParts(out, "    static public final GUID proxyIID = new GUID(\"", guidText, "\");\n\r\n");
+    appendParts(out, "    static public final GUID proxyIID = new GUID(\"", javaStringText(guidText), "\");\n\r\n");
 }
 
 void addRegistration(std::string& out, const std::string& name, bool unknownPtr) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "mapping/guid_text.h"
+#include "mapping/java_text.h"
 #include "mapping/names.h"
 #include "mapping/path_names.h"
 #include "mapping/text.h"
@@ -16,8 +17,8 @@ void writeCoClassBody(SourceFile& file, const std::string& name, const std::stri
     file.writeLine("import com.corlith.kovra.*;");
     file.writeLine("");
     file.writeLine("public interface " + name + " {");
-    file.writeLine("    public static final GUID clsID = new GUID(\"" + clsid + "\");");
-    file.writeLine("    public static final String progID = new String(\"" + progId + "\");");
+    file.writeLine("    public static final GUID clsID = new GUID(\"" + javaStringText(clsid) + "\");");
+    file.writeLine("    public static final String progID = new String(\"" + javaStringText(progId) + "\");");
     file.writeLine("}");
 }
 
@@ -30,8 +31,7 @@ void writeCoClassFile(WrapperGenerator& generator, const ClassEntry& entry, cons
     const std::string progId = progIdFromClsid(generator.services.registry, clsid);
     if (!(attr.wTypeFlags & TYPEFLAG_FCANCREATE)) return;
 
-    const std::string name = typeName(type);
-    const JavaFileLocation location = javaFileIn(generator, folder, name);
+    const JavaFileLocation location = javaFileIn(generator, folder, typeName(type));
     generator.logLine("Generating CoClass interface: " + location.path);
     SourceFile file(generator.services.files, &generator);
     if (!file.open(location.path)) return;
@@ -39,7 +39,7 @@ void writeCoClassFile(WrapperGenerator& generator, const ClassEntry& entry, cons
     std::optional<std::string> typeLibPath;
     if (!entry.typeLibPath.empty()) typeLibPath = entry.typeLibPath;
     writeHeaderBlock(file, false, typeLibPath, javaPackage(generator.package, libName));
-    writeCoClassBody(file, name, clsid, progId);
+    writeCoClassBody(file, location.fileStem, clsid, progId);
     file.close();
 }
 

@@ -41,7 +41,8 @@ void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, con
         // Members first: the types they record decide the library imports of the class part.
         const std::shared_ptr<const CollectedMembers> members = membersOf(generator, entry, lib, index, attr);
         const bool unknownPtr = attr.wTypeFlags == TYPEFLAG_FOLEAUTOMATION;
-        writeClassPart(generator, entry.typeLibPath, file, entry, unknownPtr, false);
+        writeClassPart(generator, entry.typeLibPath, file, javaNamed(entry, location), unknownPtr, false);
+        logNameChanges(generator, members->nameChanges);
         file.write(members->text);
     }
     file.writeLine("}");

@@ -1,6 +1,8 @@
 // The constant interface of an enum: one "public static final int" per enumerator, in index order.
 #include "emit/enum_interface.h"
 
+#include <set>
+
 #include "mapping/names.h"
 #include "mapping/path_names.h"
 
@@ -12,7 +14,9 @@ std::string constantLine(const std::string& name, std::int32_t value) {
 }
 
 // Constants are written from the VARIANT's 32-bit field whatever its type, as the enum's values are ints.
-void writeConstants(TypeRecorder& generator, SourceFile& file, const TypeInfo& type, const TypeAttr& attr) {
+// Each has its Java name; a name the interface already declares gets '_' in front until it is new.
+void writeConstants(WrapperGenerator& generator, SourceFile& file, const TypeInfo& type, const TypeAttr& attr) {
+    std::set<std::string> declared;
     for (unsigned i = 0; i < attr.cVars; ++i) {
         VarDesc var;
         if (const HResult hr = type.varDesc(i, var); hr != kOk) {
@@ -21,7 +25,9 @@ void writeConstants(TypeRecorder& generator, SourceFile& file, const TypeInfo& t
         }
         if (var.varkind != VAR_CONST) continue;
         const std::int32_t value = var.value ? var.value->lVal() : 0;
-        file.writeLine(constantLine(typeName(type, var.memid), value));
+        std::string name = javaIdentifier(generator, typeName(type, var.memid), JavaNameUse::Constant);
+        while (!declared.insert(name).second) name.insert(0, 1, '_');
+        file.writeLine(constantLine(name, value));
     }
 }
 
@@ -46,7 +52,7 @@ void writeEnumInterface(WrapperGenerator& generator, TypeEntry& entry) {
         entry.typeLibPath = generator.interfaceTypeLibPath(entry);
 
     writeHeaderBlock(file, true, entry.typeLibPath, javaPackage(generator.package, generator.currentLibName));
-    file.writeLine("public interface " + entry.name + "{");
+    file.writeLine("public interface " + location.fileStem + "{");
     writeConstants(generator, file, *entry.typeInfo, attr);
     file.writeLine("}");
     file.close();

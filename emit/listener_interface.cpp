@@ -13,7 +13,8 @@ namespace {
 
 // Event methods of dispatch kind give listener text; other functions are collected (so the types they
 // use are generated) but give none.
-void appendListenerMembers(TypeRecorder& generator, std::string& text, const TypeEntry& entry, const TypeAttr& attr) {
+void appendListenerMembers(TypeRecorder& generator, std::string& text, NameChanges& changes, const TypeEntry& entry,
+                           const TypeAttr& attr) {
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
         Documentation doc;
@@ -23,7 +24,7 @@ void appendListenerMembers(TypeRecorder& generator, std::string& text, const Typ
         std::string docString = std::move(doc.docString).value_or("");
         if (func.funckind == FUNC_DISPATCH) {
             collectDispatchFunction(generator, entry.typeInfo, func, std::move(docString), member);
-            text += listenerMemberText(member);
+            text += listenerMemberText(member, &changes);
             text += "\r\n";
         } else {
             collectVtableFunction(generator, entry.typeInfo, func, std::move(docString), member);
@@ -53,11 +54,12 @@ void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, con
     if (entry.typeLibPath.empty())
         entry.typeLibPath = generator.interfaceTypeLibPath(entry);
 
-    writeClassPart(generator, entry.typeLibPath, file, entry, false, true);
+    writeClassPart(generator, entry.typeLibPath, file, javaNamed(entry, location), false, true);
     if (attrRead) {
-        const auto members = listenerMembersOf(generator, lib, index, attr, [&](std::string& text) {
-            appendListenerMembers(generator, text, entry, attr);
+        const auto members = listenerMembersOf(generator, lib, index, attr, [&](std::string& text, NameChanges& changes) {
+            appendListenerMembers(generator, text, changes, entry, attr);
         });
+        logNameChanges(generator, members->nameChanges);
         file.write(members->text);
     }
     file.write("\r\n}\r\n");

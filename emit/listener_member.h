@@ -5,10 +5,12 @@
 #include <string>
 
 #include "emit/member_info.h"
+#include "emit/member_text.h"
 
 namespace tessivar {
 
-// Lines end with LF alone; the listener file adds CR LF after the text.
-std::string listenerMemberText(const MemberInfo& member);
+// Lines end with LF alone; the listener file adds CR LF after the text. The names the Java mapping
+// changed are added to `changes` when it is given.
+std::string listenerMemberText(const MemberInfo& member, NameChanges* changes = nullptr);
 
 }  // namespace tessivar

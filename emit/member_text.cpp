@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "mapping/java_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
 #include "mapping/text.h"
@@ -48,26 +49,9 @@ bool isEmittedKind(const MemberInfo& m) {
 
 bool isNewEnum(std::string_view name) { return equalsIgnoreCase(name, "_newenum"); }
 
-void addJavadocText(std::string& out, std::string_view doc) {
-    std::size_t written = 0;
-    for (std::size_t i = 0; i + 1 < doc.size(); ++i) {
-        if (doc[i] == '*' && doc[i + 1] == '/') {
-            out.append(doc, written, i - written);
-            out += "*&#47;";
-            written = i + 2;
-            ++i;
-        } else if (doc[i] == '\\' && doc[i + 1] == 'u') {
-            out.append(doc, written, i - written);
-            out += "&#92;";
-            written = i + 1;
-        }
-    }
-    out.append(doc, written);
-}
-
 void addJavadocBlock(std::string& out, std::string_view doc) {
     out += kJavadocOpen;
-    addJavadocText(out, doc);
+    out += javadocText(doc);
     out += kJavadocClose;
 }
 
@@ -77,23 +61,23 @@ std::string_view resultType(const MemberInfo& m) {
     return isNewEnum(r.name) ? "java.util.Enumeration" : std::string_view(r.javaType);
 }
 
-// verb + property + suffix under the identifier rule of safeIdentifier, made in one string.
+// verb + property + suffix, the property's part made of identifier characters and the whole under the
+// method rule (a reserved member name gets '_' in front).
 std::string accessorName(std::string_view verb, std::string_view property, std::string_view suffix = {}) {
-    std::string name;
-    name.reserve(1 + verb.size() + property.size() + suffix.size());  // room for the "_" too
-    appendParts(name, verb, property, suffix);
-    if (ReservedNames::instance().contains(name)) name.insert(0, 1, '_');
-    return name;
+    std::string name(verb);
+    appendParts(name, javaIdentifier(property, JavaNameUse::NamePart), suffix);
+    return javaIdentifier(name, JavaNameUse::Method);
 }
 
 // The Java name every overload of the member takes; empty for a kind that has no Java form. It depends
 // on the member alone, so usedNames is asked and filled once per member.
-std::string javaName(UsedNames& usedNames, const MemberInfo& m) {
+std::string javaName(UsedNames& usedNames, const MemberInfo& m, NameChanges* changes) {
     const std::string& n = element(m, 0).name;
     std::string name;
     switch (m.invokeKind) {
         case INVOKE_FUNC:
-            name = javaMemberName(n);
+            name = javaIdentifier(n, JavaNameUse::Method);
+            if (changes && name != n) changes->emplace_back(n, name);
             if (usedNames.count(name)) name.insert(0, 1, '_');
             return name;
         case INVOKE_PROPERTYGET:
@@ -108,6 +92,10 @@ std::string javaName(UsedNames& usedNames, const MemberInfo& m) {
         default:
             return name;
     }
+    // An accessor's name is changed when more than the verb and suffix were added to the property's.
+    const std::size_t added = m.invokeKind == INVOKE_PROPERTYPUTREF ? 6 : 3;
+    if (changes && (name.size() != n.size() + added || name.compare(3, n.size(), n) != 0))
+        changes->emplace_back(n, name);
     usedNames.insert(name);
     return name;
 }
@@ -124,7 +112,7 @@ bool isTaken(std::string_view name, const ParameterNames& names, std::size_t upT
 // uniqueness is a linear search over the names given so far; the strings keep their storage from one
 // overload to the next.
 void nameParameters(ParameterNames& names, const MemberInfo& m, int n,
-                    std::initializer_list<std::string_view> taken) {
+                    std::initializer_list<std::string_view> taken, NameChanges* changes = nullptr) {
     const int count = std::min<int>(n, static_cast<int>(m.elements.size()));
     names.resize(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 1; i < count; ++i) {
@@ -137,9 +125,9 @@ void nameParameters(ParameterNames& names, const MemberInfo& m, int n,
             name += "arg";
             addNumber(name, i);
         } else {
-            name += base;
+            name += javaIdentifier(base, putValue ? JavaNameUse::NamePart : JavaNameUse::Parameter);
+            if (changes && name.compare(baseStart, std::string::npos, base) != 0) changes->emplace_back(base, name);
         }
-        if (!putValue && isJavaReservedWord(name)) name.insert(0, 1, '_');
         while (isTaken(name, names, static_cast<std::size_t>(i), taken)) name.insert(baseStart, 1, '_');
     }
 }
@@ -183,10 +171,10 @@ std::string_view objectPointerCast(const MemberInfo& m) {
 void addMethodCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n < 2) {
-        appendParts(out, "invoke(\"", name, "\")");
+        appendParts(out, "invoke(\"", javaStringText(name), "\")");
         return;
     }
-    appendParts(out, "invokeN(\"", name, kObjectArray);
+    appendParts(out, "invokeN(\"", javaStringText(name), kObjectArray);
     addArguments(out, m, names, 1, n - 1);
     out += "}, ";
     addNumber(out, n - 1);
@@ -241,10 +229,10 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
 void addGetCall(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n < 2) {
-        appendParts(out, "get(\"", name, "\"");
+        appendParts(out, "get(\"", javaStringText(name), "\"");
         return;
     }
-    appendParts(out, "getN(\"", name, kObjectArray);
+    appendParts(out, "getN(\"", javaStringText(name), kObjectArray);
     addArguments(out, m, names, 1, n - 1);
     out += '}';
 }
@@ -292,9 +280,9 @@ void addPutValue(std::string& out, const MemberInfo& m, int n, const ParameterNa
 void addPutStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const std::string& name = element(m, 0).name;
     if (n == 2) {
-        appendParts(out, "put(\"", name, "\", ");
+        appendParts(out, "put(\"", javaStringText(name), "\", ");
     } else {
-        appendParts(out, "putN(\"", name, kObjectArray);
+        appendParts(out, "putN(\"", javaStringText(name), kObjectArray);
         addArguments(out, m, names, 1, n - 2);
         out += "}, ";
     }
@@ -311,38 +299,34 @@ void addStatement(std::string& out, const MemberInfo& m, int n, const ParameterN
 
 // One wrapper method: the overload that uses n elements. `names` is scratch space for its parameter
 // names; an overload without parameters (n < 2) neither makes nor reads any.
-void addOverload(std::string& out, const MemberInfo& m, std::string_view javaName, int n, ParameterNames& names) {
+void addOverload(std::string& out, const MemberInfo& m, std::string_view javaName, int n, ParameterNames& names,
+                 NameChanges* changes) {
     out += kMethodOpen;
     if (!isEmittedKind(m)) {
         out += "\r\n";
         return;
     }
     appendParts(out, isPut(m) ? "void" : resultType(m), " ", javaName, "(");
-    if (n >= 2) nameParameters(names, m, n, {});  // the declarations' and the call's
+    if (n >= 2) nameParameters(names, m, n, {}, changes);  // the declarations' and the call's
     addDeclarations(out, m, n, names);
     out += kBodyOpen;
     addStatement(out, m, n, names);
     out += kMethodClose;
 }
 
-void addMember(std::string& out, UsedNames& usedNames, const MemberInfo& member, ParameterNames& names) {
+void addMember(std::string& out, UsedNames& usedNames, const MemberInfo& member, ParameterNames& names,
+               NameChanges* changes) {
     if (member.emitCount == -1) return;
     addJavadocBlock(out, member.doc);
     if (member.overloads < 1) return;
-    const std::string name = javaName(usedNames, member);
+    const std::string name = javaName(usedNames, member, changes);
     for (std::int32_t i = 0; i < member.overloads; ++i) {
         // One more argument each time; the count wraps as the 16-bit emitCount it continues.
-        addOverload(out, member, name, static_cast<std::int16_t>(member.emitCount + i), names);
+        addOverload(out, member, name, static_cast<std::int16_t>(member.emitCount + i), names, changes);
     }
 }
 
 }  // namespace
-
-std::string javadocText(std::string_view doc) {
-    std::string text;
-    addJavadocText(text, doc);
-    return text;
-}
 
 std::vector<std::string> javaParameterNames(const MemberInfo& m, std::initializer_list<std::string_view> taken) {
     ParameterNames names;
@@ -350,11 +334,11 @@ std::vector<std::string> javaParameterNames(const MemberInfo& m, std::initialize
     return names;
 }
 
-std::string parameterList(const MemberInfo& m, std::initializer_list<std::string_view> taken) {
+std::string parameterList(const MemberInfo& m, std::initializer_list<std::string_view> taken, NameChanges* changes) {
     std::string text;
     if (m.emitCount < 2 || !isEmittedKind(m)) return text;
     ParameterNames names;
-    nameParameters(names, m, m.emitCount, taken);
+    nameParameters(names, m, m.emitCount, taken, changes);
     addDeclarations(text, m, m.emitCount, names);
     return text;
 }
@@ -368,14 +352,15 @@ std::string callBody(std::string_view bodyIndent, const MemberInfo& m) {
     return text;
 }
 
-void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& member) {
+void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& member, NameChanges* changes) {
     ParameterNames names;
-    addMember(out, usedNames, member, names);
+    addMember(out, usedNames, member, names, changes);
 }
 
-void appendMembersText(std::string& out, UsedNames& usedNames, const std::vector<MemberInfo>& members) {
+void appendMembersText(std::string& out, UsedNames& usedNames, const std::vector<MemberInfo>& members,
+                       NameChanges* changes) {
     ParameterNames names;  // shared, so that its strings keep their room from member to member
-    for (const MemberInfo& member : members) addMember(out, usedNames, member, names);
+    for (const MemberInfo& member : members) addMember(out, usedNames, member, names, changes);
 }
 
 std::string memberText(UsedNames& usedNames, const MemberInfo& member) {

@@ -49,7 +49,7 @@ std::shared_ptr<CollectedMembers> collectRecorded(TypeRecorder& run, const TypeA
 std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_ptr<const TypeInfo>& type,
                                           const TypeAttr& attr) {
     return collectRecorded(run, attr, [&](CollectedMembers& collected) {
-        appendMembersText(collected.text, collected.usedNames, collectMembers(run, type, attr));
+        appendMembersText(collected.text, collected.usedNames, collectMembers(run, type, attr), &collected.nameChanges);
     });
 }
 
@@ -289,12 +289,12 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
 std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
-                                                          const std::function<void(std::string& text)>& collectText) {
+                                                          const std::function<void(std::string& text, NameChanges& changes)>& collectText) {
     ProxyMembers& members = proxyMembers(generator);
     return keptOrCollected(generator, members.keptListeners, MembersKey(lib.get(), index, attr.typekind), lib, attr,
                            nullptr, [&] {
                                return collectRecorded(generator, attr,
-                                                      [&](CollectedMembers& collected) { collectText(collected.text); });
+                                                      [&](CollectedMembers& collected) { collectText(collected.text, collected.nameChanges); });
                            });
 }
 

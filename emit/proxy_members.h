@@ -21,6 +21,7 @@ struct CollectedMembers {
     RecordedChanges changes;
     std::string text;
     UsedNames usedNames;
+    NameChanges nameChanges;  // logged by the run that writes the text
 
     bool collectedFrom(const TypeRecorder& run, const TypeAttr& a) const {
         return libName == run.currentLibName && package == run.package && attr.guid == a.guid &&
@@ -39,7 +40,7 @@ std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, c
 std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
-                                                          const std::function<void(std::string& text)>& collectText);
+                                                          const std::function<void(std::string& text, NameChanges& changes)>& collectText);
 
 // Before a pass of a generate-all request, where the type libraries can be read from two threads at once:
 // a second thread collects the members of every proxy of the libraries met so far, the pass's own

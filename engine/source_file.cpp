@@ -4,6 +4,8 @@
 #include <exception>
 #include <vector>
 
+#include "mapping/java_text.h"
+
 namespace tessivar {
 
 SourceFile::SourceFile(FileSystem& files, OutputFailureSink* failures) : files_(files), failures_(failures) {}
@@ -82,25 +84,13 @@ void ensureFolder(FileSystem& files, const std::string& path) {
     if (!isFolder(files, path)) makeFolderPath(files, path);
 }
 
-// Java reads a backslash followed by 'u' as a Unicode escape even inside comments (unless the backslash is
-// itself escaped by an odd run before it), so a path such as "c:\users\x.tlb" would stop the file compiling:
-// a run of backslashes before 'u' is made even.
-static void appendCommentSafePath(std::string& out, std::string_view path) {
-    std::size_t run = 0;
-    for (char c : path) {
-        if (c == 'u' && run % 2 == 1) out += '\\';
-        run = c == '\\' ? run + 1 : 0;
-        out += c;
-    }
-}
-
 void appendHeaderBlock(std::string& out, bool enumForm, const std::optional<std::string>& typeLibPath,
                        std::string_view javaPackage) {
     if (enumForm) out += "//DO NOT EDIT.\r\n";
     out += "// created by Tessivar\r\n";
     if (typeLibPath) {
         out += "// from TypeLib at ";
-        appendCommentSafePath(out, *typeLibPath);
+        out += lineCommentText(*typeLibPath);
         out += "\r\n";
     }
     out += "// check for latest version at ";

@@ -106,6 +106,8 @@ public:
     std::vector<TypeEntry> pending;
     TypeEntrySet doneInterfaces;
     std::set<std::string, CodeUnitLess> writtenNames;
+    // The "Name changed" lines logged in this request, each logged once.
+    std::set<std::string, CodeUnitLess> loggedNameChanges;
     std::string jarModule;
     std::string runtimeJarPath;
     std::string sourceRoot;

@@ -2,7 +2,7 @@
 #include "mapping/names.h"
 
 #include "engine/file_system.h"
-#include "mapping/path_names.h"
+#include "mapping/java_words.h"
 
 namespace tessivar {
 
@@ -43,9 +43,8 @@ std::string packageToFolder(std::string_view text) {
 }
 
 std::string javaPackage(std::string_view package, std::string_view libName) {
-    // The library's part is its folder's name, so the package line matches the folder and a library
-    // name cannot break the line.
-    const std::string lib = safePathPart(libName);
+    // The library's part is its Java name, which is its folder's name too.
+    const std::string lib = javaIdentifier(libName, JavaNameUse::PackagePart);
     std::string pkg = pathToPackage(package);
     if (pkg.empty()) return lib;
     if (lib.empty()) return pkg;

@@ -32,7 +32,7 @@ std::string pathToPackage(std::string_view text);
 std::string packageToFolder(std::string_view text);
 
 // The Java package of a generated file: package + "." + library, or whichever is not empty; the library
-// part is the library's folder name (safePathPart).
+// part is the library's Java name (javaIdentifier), which names its folder as well.
 std::string javaPackage(std::string_view package, std::string_view libName);
 
 }  // namespace tessivar

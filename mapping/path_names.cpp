@@ -20,8 +20,9 @@ bool refusedCharacter(unsigned char c) {
     }
 }
 
-// Windows opens a device instead of a file for these names, with any extension.
-bool isDeviceName(std::string_view name) {
+}  // namespace
+
+bool isWindowsDeviceName(std::string_view name) {
     static constexpr std::array<std::string_view, 4> kPlain{"CON", "PRN", "AUX", "NUL"};
     const std::string_view stem = name.substr(0, name.find('.'));
     for (std::string_view device : kPlain)
@@ -31,22 +32,30 @@ bool isDeviceName(std::string_view name) {
     return false;
 }
 
-}  // namespace
-
 std::string safePathPart(std::string_view name) {
     std::string safe(name);
     for (char& c : safe)
         if (refusedCharacter(static_cast<unsigned char>(c))) c = '_';
     // Windows drops trailing dots and blanks, which turns "." and ".." into the folder itself or its parent.
     for (auto it = safe.rbegin(); it != safe.rend() && (*it == '.' || *it == ' '); ++it) *it = '_';
-    if (isDeviceName(safe)) safe.insert(safe.begin(), '_');
+    if (isWindowsDeviceName(safe)) safe.insert(safe.begin(), '_');
     return safe;
 }
 
-std::string safePathPart(WrapperGenerator& generator, std::string_view name) {
-    std::string safe = safePathPart(name);
-    if (safe != name) generator.logLine("Name changed for the file system: " + printableName(name) + " -> " + safe);
-    return safe;
+void logNameChange(WrapperGenerator& generator, std::string_view name, std::string_view javaName) {
+    std::string line = "Name changed for Java: " + printableName(name) + " -> ";
+    line += javaName;
+    if (generator.loggedNameChanges.insert(line).second) generator.logLine(line);
+}
+
+void logNameChanges(WrapperGenerator& generator, const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& [name, javaName] : changes) logNameChange(generator, name, javaName);
+}
+
+std::string javaIdentifier(WrapperGenerator& generator, std::string_view name, JavaNameUse use) {
+    std::string id = javaIdentifier(name, use);
+    if (id != name) logNameChange(generator, name, id);
+    return id;
 }
 
 std::string printableName(std::string_view name) {
@@ -68,13 +77,13 @@ std::string printableName(std::string_view name) {
 std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName) {
     std::string folder(root);
     if (!generator.package.empty()) folder += kPathSeparator + packageToFolder(generator.package);
-    if (!libName.empty()) folder += kPathSeparator + safePathPart(generator, libName);
+    if (!libName.empty()) folder += kPathSeparator + javaIdentifier(generator, libName, JavaNameUse::PackagePart);
     return folder;
 }
 
 JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName) {
     JavaFileLocation location;
-    location.fileStem = safePathPart(generator, typeName);
+    location.fileStem = javaIdentifier(generator, typeName, JavaNameUse::Type);
     location.path = folder + kPathSeparator + location.fileStem + ".java";
     location.folder = std::move(folder);
     return location;
@@ -83,6 +92,11 @@ JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std
 JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
                                   std::string_view typeName) {
     return javaFileIn(generator, javaSourceFolder(generator, root, libName), typeName);
+}
+
+TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location) {
+    entry.name = location.fileStem;
+    return entry;
 }
 
 bool markFileWritten(WrapperGenerator& generator, const TypeEntry& entry, const JavaFileLocation& location) {

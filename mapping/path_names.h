@@ -4,11 +4,17 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/wrapper_generator.h"
+#include "mapping/java_words.h"
 #include "mapping/type_entry.h"
 
 namespace tessivar {
+
+// Windows opens a device instead of a file for these names (CON, NUL, COM1, ...), with any extension.
+bool isWindowsDeviceName(std::string_view name);
 
 // One path part (a folder or a file name without ".java") from a type library name. Path separators,
 // ':' (drives and streams) and the other characters Windows refuses become '_'; so do trailing dots
@@ -16,8 +22,14 @@ namespace tessivar {
 // '_'. An empty name stays empty, and a safe name is returned unchanged.
 std::string safePathPart(std::string_view name);
 
-// safePathPart, logging the change when there is one.
-std::string safePathPart(WrapperGenerator& generator, std::string_view name);
+// Logs "Name changed for Java: name -> Java name", once per name and Java name in a request.
+void logNameChange(WrapperGenerator& generator, std::string_view name, std::string_view javaName);
+
+// logNameChange for each (name, Java name) in order.
+void logNameChanges(WrapperGenerator& generator, const std::vector<std::pair<std::string, std::string>>& changes);
+
+// javaIdentifier, logging the change when there is one.
+std::string javaIdentifier(WrapperGenerator& generator, std::string_view name, JavaNameUse use);
 
 // The name as a log line can show it: control characters (line ends and terminal escapes among them)
 // become "\xNN".
@@ -27,19 +39,22 @@ std::string printableName(std::string_view name);
 struct JavaFileLocation {
     std::string folder;
     std::string path;
-    std::string fileStem;  // the safe type name
+    std::string fileStem;  // the type's Java name, which is path-safe
 };
 
-// root [/ package folders] [/ safe library name]: the folder of a library's generated files.
+// root [/ package folders] [/ library's Java name]: the folder of a library's generated files.
 std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName);
 
-// The file of type `typeName` (made safe) in `folder`.
+// The file of type `typeName` (its Java name) in `folder`.
 JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName);
 
 // The location of type `typeName` of library `libName` under `root` with the generator's package; the
-// library and type names are made safe (and logged when changed).
+// library and type names are their Java names (logged when changed).
 JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
                                   std::string_view typeName);
+
+// The entry under its Java name, the name its file declares; the run's sets keep the entry as it is.
+TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location);
 
 // markWritten keyed by the file's folder and safe name, so one file per folder and type is written and
 // same-named types of two libraries are both written. True when the file was written before in this run.

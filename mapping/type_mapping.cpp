@@ -6,6 +6,7 @@
 
 #include "emit/coclass.h"
 #include "mapping/guid_text.h"
+#include "mapping/java_words.h"
 #include "mapping/names.h"
 
 namespace tessivar {
@@ -106,16 +107,28 @@ TypeDesc resolveAlias(TypeRecorder& generator, TypeDesc result, const std::share
     TypeAttr targetAttr;
     if (const HResult hr = alias->refTypeInfo(attr.tdescAlias.hreftype, target); hr != kOk || !target) {
         generator.noteLoss(&TypeLosses::references, hr == kOk ? kPointerError : hr);
+        javaType = javaIdentifier(javaType, JavaNameUse::Type);
         return result;
     }
-    if (target->typeAttr(targetAttr) != kOk) return result;
+    if (target->typeAttr(targetAttr) != kOk) {
+        javaType = javaIdentifier(javaType, JavaNameUse::Type);
+        return result;
+    }
     if (targetAttr.typekind == TKIND_ENUM) {
         result.vt = VT_I4;
         javaType = "int";
         generator.registerType(alias, 0);
-    } else if (targetAttr.typekind == TKIND_ALIAS && hopsLeft > 0) {
+    } else if (targetAttr.typekind == TKIND_ALIAS) {
+        // A chain that does not end (a cycle) names no type that is ever generated: it has no Java form.
+        if (hopsLeft == 0) {
+            result.vt = VT_UNKNOWN;
+            javaType = "IUnknown";
+            return result;
+        }
         javaType = typeName(*target);
         return resolveAlias(generator, result, target, targetAttr, javaType, hopsLeft - 1);
+    } else {
+        javaType = javaIdentifier(javaType, JavaNameUse::Type);  // the alias's own name
     }
     return result;
 }
@@ -241,12 +254,14 @@ std::string defaultInterfaceName(const TypeInfo& coClass) {
 }
 
 std::string qualifiedTypeName(const TypeRecorder& generator, const TypeInfo& type, const std::string& name) {
+    const std::string javaName = javaIdentifier(name, JavaNameUse::Type);
     const auto lib = containingLib(type);
-    if (!lib) return name;
+    if (!lib) return javaName;
     const std::string libName = libraryName(*lib);
-    if (libName == generator.currentLibName) return name;
+    if (libName == generator.currentLibName) return javaName;
+    const std::string libPart = javaIdentifier(libName, JavaNameUse::PackagePart);
     const std::string package = pathToPackage(generator.package);
-    return package.empty() ? libName + "." + name : package + "." + libName + "." + name;
+    return package.empty() ? libPart + "." + javaName : package + "." + libPart + "." + javaName;
 }
 
 }  // namespace tessivar

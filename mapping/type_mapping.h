@@ -34,8 +34,9 @@ std::string refHolderName(const ParamInfo& info);
 // nothing (or cannot be read).
 std::string defaultInterfaceName(const TypeInfo& coClass);
 
-// `name` as generated code refers to it from the current library: package.library.name (or library.name
-// without a package) when `type` lives in another library, else `name` unchanged.
+// The Java name of type `name` as generated code refers to it from the current library:
+// package.library.name (or library.name without a package) when `type` lives in another library, else the
+// name alone; library and type take their Java names.
 std::string qualifiedTypeName(const TypeRecorder& generator, const TypeInfo& type, const std::string& name);
 
 }  // namespace tessivar

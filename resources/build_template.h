@@ -6,7 +6,7 @@
 
 namespace tessivar {
 
-// String resource 102: 988 characters, up to and including the line end after "<manifest>".
+// String resource 102: 1022 characters, up to and including the line end after "<manifest>".
 inline constexpr std::string_view kBuildTemplate102 =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?> \n"
     "<project name=\"$PROJNAME$\" basedir=\".\" default=\"all\" >\n"
@@ -21,12 +21,12 @@ inline constexpr std::string_view kBuildTemplate102 =
     "    </target>\n"
     "    <target name=\"compile\">\n"
     "        <mkdir dir=\"classes\"/>\n"
-    "        <javac srcdir=\"src\" destdir=\"classes\" classpathref=\"$PROJNAME$.class.path\" />\n"
+    "        <javac srcdir=\"src\" destdir=\"classes\" classpathref=\"$PROJNAME$.class.path\" encoding=\"UTF-8\" />\n"
     "    </target>\n"
     "    <target depends=\"compile\" name=\"docs\">\n"
     "        <mkdir dir=\"docs/api\"/>\n"
     "        <javadoc classpathref=\"$PROJNAME$.class.path\" destdir=\"docs/api\"  maxmemory=\"128m\" "
-    "packagenames=\"*\" public=\"true\" sourcepath=\"src\"/>\n"
+    "packagenames=\"*\" public=\"true\" sourcepath=\"src\" encoding=\"UTF-8\"/>\n"
     "    </target>\n"
     "    <target name=\"jar\" depends=\"docs\">\n"
     "        <mkdir dir=\"lib\"/>\n"
@@ -57,7 +57,7 @@ inline constexpr std::string_view kBuildTemplate103 =
     "    </target>\n"
     "</project>";
 
-static_assert(kBuildTemplate102.size() == 988);
+static_assert(kBuildTemplate102.size() == 1022);
 static_assert(kBuildTemplate103.size() == 598);
 
 // The two placeholders, replaced in this order.

@@ -3,7 +3,7 @@
 import re
 import sys
 
-EXPECTED = {"kBuildTemplate102": (102, 988), "kBuildTemplate103": (103, 598)}
+EXPECTED = {"kBuildTemplate102": (102, 1022), "kBuildTemplate103": (103, 598)}
 ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
 
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the compiled reader fixtures in tests/fixtures/tlb from tests/fixtures/idl with widl,
 # then derives the variants widl cannot write: re-encoded constants, an unresolvable import, names that
-# try to leave the output folder, and resource-only PE32 and PE32+ modules. The results are committed; rerun after editing the IDL.
+# try to leave the output folder, names that are Java syntax, and resource-only PE32 and PE32+ modules. The results are committed; rerun after editing the IDL.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 idl=$root/tests/fixtures/idl
@@ -13,6 +13,7 @@ mkdir -p "$out"
 
 "$widl" -I"$includes" -L"$libdir" --win64 -t -o "$out/features64.tlb" "$idl/features.idl"
 "$widl" -I"$includes" -L"$libdir" --win32 -t -o "$out/features32.tlb" "$idl/features.idl"
+"$widl" -I"$includes" -L"$libdir" --win64 -t -o "$out/inject64.tlb" "$idl/injection.idl"
 
 python3 - "$out" <<'PY'
 import struct, sys
@@ -62,6 +63,19 @@ for old, new in [(b"TessivarFeatures", b"../..\\x:\x01\n/../.."), (b"Colour", b"
     assert len(old) == len(new), (old, new)
     hostile[names[old]:names[old] + len(old)] = new
 open(f"{out}/hostile64.tlb", "wb").write(hostile)
+
+# Names that are Java syntax, each padded with blanks to the length of the placeholder it replaces: a
+# constant, a method, a parameter and an event method that would each add a static block if written raw.
+inject = bytearray(open(f"{out}/inject64.tlb", "rb").read())
+names = name_table(inject)
+for old, new in [(b"ConstantPlaceholderAAAAAAAAAAAAAAAAAAAAAAAA", b"a = 1; static { System.exit(7); } int b"),
+                 (b"MethodPlaceholderBBBBBBBBBBBBBBBBBBBBBBBBBBBB", b'x"); } static { System.exit(7); } void y("'),
+                 (b"ParamPlaceholderCCCCCCCCCCCCCCCCCCCCCCCCCCCC", b"a) { } static { System.exit(7); } void c(int"),
+                 (b"EventPlaceholderDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD", b"e(); static { System.exit(7); } void f(int g")]:
+    new = new.replace(b"{ System", b"{" + b" " * (1 + len(old) - len(new)) + b"System", 1)
+    assert len(old) == len(new), (old, new)
+    inject[names[old]:names[old] + len(old)] = new
+open(f"{out}/inject64.tlb", "wb").write(inject)
 
 def resource_module(images, pe32plus):
     """A PE file with one .rsrc section holding TYPELIB resources 1..n (language 0)."""

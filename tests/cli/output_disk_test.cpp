@@ -194,7 +194,7 @@ TEST_F(OutputOnDisk, NamesFromTheLibraryNeverLeaveTheDestination) {
     fs::current_path(startFolder);
     EXPECT_EQ(withPackage, 0) << err;
     EXPECT_EQ(withoutPackage, 0) << err;
-    EXPECT_THAT(firstLog, HasSubstr("Name changed for the file system: ../..\\x:"));
+    EXPECT_THAT(firstLog, HasSubstr("Name changed for Java: ../..\\x:"));
 
     std::size_t javaFiles = 0;
     const std::string inside = dest.string() + "/";

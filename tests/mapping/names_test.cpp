@@ -32,7 +32,7 @@ TEST(PackageText, PathToPackageAndPackageToFolder) {
     EXPECT_EQ(javaPackage("", "WidgetLib"), "WidgetLib");
     EXPECT_EQ(javaPackage("com.example", ""), "com.example");
     // The library's part is its folder's name: no line break or separator of the name reaches the line.
-    EXPECT_EQ(javaPackage("p", "Lib\r\n/..\\x"), "p.Lib___.._x");
+    EXPECT_EQ(javaPackage("p", "Lib\r\n/..\\x"), "p.Lib______x");
 }
 
 TEST(GuidText, BracedUpperCaseAndParsedBack) {

@@ -68,15 +68,21 @@ TEST_F(LocationTest, FolderAndPathFollowPackageAndLibrary) {
     EXPECT_TRUE(ui.log.empty());
 }
 
-TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLogged) {
+TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLoggedOnce) {
     const JavaFileLocation at = javaFileLocation(generator, "/out/src", "..", "../../etc/passwd");
-    EXPECT_EQ(slashed(at.path), "/out/src/__/.._.._etc_passwd.java");
-    EXPECT_THAT(ui.log, ElementsAre("Name changed for the file system: .. -> __",
-                                    "Name changed for the file system: ../../etc/passwd -> .._.._etc_passwd"));
+    EXPECT_EQ(slashed(at.path), "/out/src/__/______etc_passwd.java");
+    EXPECT_EQ(at.fileStem, "______etc_passwd");
+    javaFileLocation(generator, "/out/src", "..", "../../etc/passwd");
+    EXPECT_THAT(ui.log, ElementsAre("Name changed for Java: .. -> __",
+                                    "Name changed for Java: ../../etc/passwd -> ______etc_passwd"));
     // Line ends and terminal escapes of a name are shown, not sent to the log.
     ui.log.clear();
     javaFileLocation(generator, "/out/src", "", std::string("a\r\n\x1B[2J\x7F\0b", 10));
-    EXPECT_THAT(ui.log, ElementsAre(slashed("Name changed for the file system: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a___[2J__b")));
+    EXPECT_THAT(ui.log, ElementsAre(slashed("Name changed for Java: a\\x0D\\x0A\\x1B[2J\\x7F\\x00b -> a____2J__b")));
+    // A device name would open a device; the class and its file take the same changed name.
+    ui.log.clear();
+    EXPECT_EQ(javaFileLocation(generator, "/out/src", "NUL", "CON").fileStem, "_CON");
+    EXPECT_THAT(ui.log, ElementsAre("Name changed for Java: NUL -> _NUL", "Name changed for Java: CON -> _CON"));
 }
 
 TEST_F(LocationTest, WrittenKeySeparatesFoldersAndJoinsSameFiles) {

@@ -132,13 +132,16 @@ TEST_F(TypeMappingTest, AliasChainsAreFollowedToTheirEnd) {
     lib->type(colorAlias).attr.tdescAlias = userDefined(lib->addRef(colorAlias, lib, color));
     const unsigned colorChain = addAlias("ColorChain", 32, {});
     lib->type(colorChain).attr.tdescAlias = userDefined(lib->addRef(colorChain, lib, colorAlias));
-    // A cycle of aliases ends.
+    // A cycle of aliases ends, in the type that stands for what has no Java form: no class is generated
+    // for an alias.
     const unsigned loop = addAlias("Loop", 33, {});
     lib->type(loop).attr.tdescAlias = userDefined(lib->addRef(loop, lib, loop));
 
     EXPECT_EQ(mapElement(refTo(chain)).javaType, "java.math.BigInteger");
     EXPECT_EQ(mapElement(refTo(colorChain)).javaType, "int");
-    EXPECT_EQ(mapElement(refTo(loop)).vt, VT_USERDEFINED);
+    const ParamInfo looped = mapElement(refTo(loop));
+    EXPECT_EQ(looped.vt, VT_UNKNOWN);
+    EXPECT_EQ(looped.javaType, "IUnknown");
 }
 
 // Every row of the vt table, with refHolderName beside it. Kept rows keep the resolved text "Resolved".

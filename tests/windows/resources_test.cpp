@@ -134,7 +134,7 @@ protected:
 TEST_F(TessivarResources, StringsHoldTheAboutItemAndTheBuildTemplateSplitAfterTheManifestLine) {
     EXPECT_EQ(loadString(IDS_ABOUTBOX), "&About Tessivar...");
     const std::string first = loadString(IDS_BUILD_TEMPLATE_1), second = loadString(IDS_BUILD_TEMPLATE_2);
-    EXPECT_EQ(first.size(), 988u);
+    EXPECT_EQ(first.size(), 1022u);
     EXPECT_EQ(second.size(), 598u);
     EXPECT_EQ(first, kBuildTemplate102);
     EXPECT_EQ(second, kBuildTemplate103);
