@@ -75,11 +75,11 @@ bool isMavenIdChar(char c) {
 
 std::string mavenId(std::string_view name) {
     std::string id;
-    bool inCharacter = false;  // within the bytes of a character beyond ASCII, replaced at its first byte
+    bool inCharacter = false;  // after the first byte of a character beyond ASCII, which stood for it
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (inCharacter && (byte & 0xC0) == 0x80) continue;
-        inCharacter = byte >= 0x80;
+        inCharacter = byte >= 0xC0;
         id += isMavenIdChar(c) ? c : '_';
     }
     return id;

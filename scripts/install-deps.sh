@@ -8,6 +8,8 @@ packages=(
   mingw-w64-tools g++-mingw-w64-x86-64-posix
   wine wine64 wine64-tools libwine-dev
   openjdk-17-jdk-headless ant
+  maven libmaven-compiler-plugin-java libmaven-resources-plugin-java libmaven-jar-plugin-java libsurefire-java
+  dpkg-dev file unzip
   xvfb xdotool imagemagick
 )
 missing=()

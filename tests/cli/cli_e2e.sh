@@ -219,7 +219,8 @@ generate_maven)
         fail "the pom is not logged last: $(tail -2 "$cap/out")"
     grep -qxF "        <kovra.class.path>$work/kovra/kovra.jar</kovra.class.path>" maven/pom.xml ||
         fail "the pom's runtime jar is not the full path of the run's: $(grep kovra.class.path maven/pom.xml)"
-    grep -q "maven" "$settings_file" && fail "--maven was stored: $(cat "$settings_file")"
+    keys=$(grep -v '^[#[]' "$settings_file" | cut -d= -f1 | sort | tr '\n' ' ')
+    [ "$keys" = "Dest JarModule Package Path " ] || fail "the store holds [$keys], not the four settings"
     # Without the option: the same build file, no pom.
     run generate --typelib "$SAMPLE" --jar-module W --package p.x --dest ant --runtime kovra
     expect_status 0
