@@ -5,13 +5,14 @@
 #include "emit/listener_interface.h"
 #include "emit/proxy_members.h"
 #include "engine/build_file.h"
+#include "engine/maven_build_file.h"
 #include "engine/wrapper_generator.h"
 
 namespace tessivar {
 
 Emitters defaultEmitters() {
     return Emitters{generateDispatchInterface, generateListenerInterface, writeEnumInterfaces, writeCoClasses,
-                    writeBuildFile, planProxyMembers};
+                    writeBuildFile, planProxyMembers, writeMavenBuildFile};
 }
 
 }  // namespace tessivar

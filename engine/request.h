@@ -22,6 +22,7 @@ struct RequestSnapshot {
     GeneratorSettings settings;
     bool hiddenInterfaces = false;
     bool generateAll = false;
+    bool mavenBuildFile = false;  // a pom.xml beside build.xml (the command line's --maven)
 };
 
 // What a request needs from the front end while it runs.

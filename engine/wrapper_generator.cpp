@@ -186,6 +186,7 @@ bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfa
 
     if (emitters.coClasses) emitters.coClasses(*this);
     if (emitters.buildFile) emitters.buildFile(*this);
+    if (writesMavenBuildFile && emitters.mavenBuildFile) emitters.mavenBuildFile(*this);
     return true;
 }
 

@@ -50,6 +50,8 @@ struct Emitters {
     // Told each pass's interfaceList before the pass writes it (the dispatch interface emitter may start
     // collecting members ahead).
     std::function<void(WrapperGenerator&)> passPlanned;
+    // The Maven build file, after the Ant one, when the request asks for it.
+    std::function<void(WrapperGenerator&)> mavenBuildFile;
 };
 
 // Whether a type of these attributes gets a proxy class: a dispatch interface, or an interface that is
@@ -118,6 +120,8 @@ public:
     std::string pathBuffer;
     // One class run per class of a library (generate-all): what one run collects serves the next ones.
     bool manyClassRuns = false;
+    // The request also asks for a Maven build file.
+    bool writesMavenBuildFile = false;
     // The dispatch interface emitter's own state for the request (the members of the proxies it wrote,
     // and those being collected ahead), made at its first use.
     std::shared_ptr<ProxyMembers> proxyMembers;

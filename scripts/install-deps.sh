@@ -14,6 +14,8 @@ if [ "${1:-}" != main ]; then
     mingw-w64-tools g++-mingw-w64-x86-64-posix
     wine wine64 wine64-tools libwine-dev
     xvfb xdotool imagemagick
+    maven libmaven-compiler-plugin-java libmaven-resources-plugin-java libmaven-jar-plugin-java libsurefire-java
+    dpkg-dev file unzip
   )
 fi
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration the tests need and runs all tests: the whole suite under the sanitizers (the
-# threaded ones also under ThreadSanitizer), the Windows build under Wine, the fuzz targets briefly, and the
-# long javac runs in the optimised build.
+# threaded ones also under ThreadSanitizer), the Windows build under Wine with its zip, the fuzz targets
+# briefly, and in the optimised build the long javac runs, the Maven builds and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -24,6 +24,8 @@ bash scripts/test-windows.sh
 bash scripts/compare-with-platform.sh
 # A short run of each fuzz target (longer runs: fuzz/run.sh SECONDS).
 bash fuzz/run.sh 20
+# The optimised build: the long javac runs, Maven building generated trees offline, and the Debian
+# package installed into a scratch root.
 cmake --preset release
 cmake --build --preset release
-ctest --preset release -j2 -L javac
+ctest --preset release -j2 -L 'javac|maven|package'

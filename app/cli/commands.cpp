@@ -117,6 +117,7 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
     snap.settings = settings;
     snap.hiddenInterfaces = options.hidden;
     snap.generateAll = options.all;
+    snap.mavenBuildFile = options.maven;
 
     CliHost host(source, ui);
     if (options.all) ui.progress(0, snap.classes.size());

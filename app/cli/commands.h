@@ -41,6 +41,7 @@ struct GenerateOptions {
     ClassChoice choice;
     bool all = false;
     bool hidden = false;
+    bool maven = false;  // also write pom.xml
 };
 
 int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,

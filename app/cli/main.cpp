@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
     auto* runtimeOpt = gen->add_option("--runtime", runtime, "Runtime folder, holding kovra.jar and kovra.dll")
                            ->type_name("DIR");
     gen->add_flag("--hidden", genOptions.hidden, "Set the hidden-interfaces switch: leave out hidden properties");
+    gen->add_flag("--maven", genOptions.maven,
+                  "Also write a Maven pom.xml beside build.xml (this run only; not a stored setting)");
     gen->add_flag("--no-save", noSave, "Leave the stored settings as they are");
     gen->add_flag("--quiet,-q", quiet, "Do not print the log lines");
     genProgId->excludes(genSource.typeLib);

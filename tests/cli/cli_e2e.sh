@@ -210,6 +210,28 @@ generate_all)
     run list --typelib "$SAMPLE"
     [ "$(cat "$cap/out")" = "Widget" ] || fail "list gave [$(cat "$cap/out")]"
     ;;
+generate_maven)
+    make_runtime
+    run generate --typelib "$SAMPLE" --jar-module W --package p.x --dest maven --runtime kovra --maven
+    expect_status 0; expect_err ""
+    expect_logged_files_exist
+    [ "$(tail -1 "$cap/out")" = "Generating Maven build file: $work/maven/pom.xml" ] ||
+        fail "the pom is not logged last: $(tail -2 "$cap/out")"
+    grep -qxF "        <kovra.class.path>$work/kovra/kovra.jar</kovra.class.path>" maven/pom.xml ||
+        fail "the pom's runtime jar is not the full path of the run's: $(grep kovra.class.path maven/pom.xml)"
+    keys=$(grep -v '^[#[]' "$settings_file" | cut -d= -f1 | sort | tr '\n' ' ')
+    [ "$keys" = "Dest JarModule Package Path " ] || fail "the store holds [$keys], not the four settings"
+    # Without the option: the same build file, no pom.
+    run generate --typelib "$SAMPLE" --jar-module W --package p.x --dest ant --runtime kovra
+    expect_status 0
+    cmp -s maven/build.xml ant/build.xml || fail "--maven changed build.xml"
+    [ ! -e ant/pom.xml ] || fail "a pom was written without --maven"
+    # A pom that cannot be written fails the run, and says which file.
+    mkdir -p blocked/pom.xml
+    run generate --typelib "$SAMPLE" --jar-module W --dest blocked --runtime kovra --maven
+    expect_status 1
+    expect_err_has "Error: $work/blocked/pom.xml cannot be created."
+    ;;
 unknown_coclass)
     make_runtime
     run generate --typelib "$SAMPLE" --coclass Gadget --jar-module W --runtime kovra

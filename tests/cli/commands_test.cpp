@@ -69,6 +69,10 @@ protected:
             g.logLine("Generating build file: " + g.destination + "/build.xml");
             if (failBuildFile) g.outputFailed(g.destination + "/build.xml", "cannot be created");
         };
+        e.mavenBuildFile = [this](WrapperGenerator& g) {
+            g.logLine("Generating Maven build file: " + g.destination + "/pom.xml");
+            if (failMavenBuildFile) g.outputFailed(g.destination + "/pom.xml", "cannot be created");
+        };
         return e;
     }
 
@@ -91,6 +95,7 @@ protected:
     GeneratorSettings settings;
     std::ostringstream out, err;
     bool failBuildFile = false;
+    bool failMavenBuildFile = false;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -107,6 +112,29 @@ TEST_F(CommandsTest, GenerateWritesTheLogToStandardOutputAndSucceeds) {
                             "Generating stub: _WidgetEvents", "Generating CoClass interface: Widget",
                             "Generating build file: /out/build.xml"));
     EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, MavenOptionAddsThePomAfterTheBuildFileForThisRunOnly) {
+    GenerateOptions options = coClass("Widget");
+    options.maven = true;
+    store.present = true;
+    EXPECT_EQ(runGenerate(options), kExitSuccess);
+    const std::vector<std::string> log = lines(out.str());
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Generating build file: /out/build.xml");
+    EXPECT_EQ(log.back(), "Generating Maven build file: /out/pom.xml");
+    // Not a setting: the store gets the same four values as without the option.
+    EXPECT_THAT(store.writes, ElementsAre("Package=com.example", "JarModule=WidgetWrappers", "Dest=/out", "Path=/kovra"));
+
+    out.str("");
+    EXPECT_EQ(runGenerate(coClass("Widget")), kExitSuccess);
+    EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("pom.xml")));
+
+    // A pom that cannot be written fails the run like any other file.
+    out.str("");
+    failMavenBuildFile = true;
+    EXPECT_EQ(runGenerate(options, /*quiet=*/true), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /out/pom.xml cannot be created.\n");
 }
 
 TEST_F(CommandsTest, QuietDropsTheLogButNotTheErrors) {
