@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/contained_files.h"
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
@@ -64,6 +65,9 @@ inline constexpr const char* kRuntimeJar = "kovra.jar";
 inline constexpr const char* kRuntimeDll = "kovra.dll";
 
 class WrapperGenerator : public OutputFailureSink, public TypeRecorder {
+    // The run's files: the given ones, kept inside the destination. First, as `services` refers to it.
+    ContainedFileSystem containedFiles_;
+
 public:
     WrapperGenerator(Services services, bool hiddenSwitch, Emitters emitters = defaultEmitters());
     virtual ~WrapperGenerator();
@@ -81,6 +85,10 @@ public:
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
     // request: generate-all writes a type in every class run that reaches it.
     const std::string& interfaceTypeLibPath(const std::string& guidText);
+
+    // Tells the user that the settings could not be saved, once per request: the run itself is not
+    // failed by it (its files are written), so it is a message, not an error.
+    void settingsNotSaved(const std::string& why);
 
     // Files that could not be created or written during this request.
     int outputFailures() const { return outputFailures_; }
@@ -111,10 +119,15 @@ public:
 
 private:
     bool obtainRuntimeFolder(const std::string& given);
+    // Makes the destination when missing; false after telling why it cannot be written to.
+    bool prepareDestination();
     void classifyPending();
     void runPass();
 
     std::map<std::string, std::string> interfaceTypeLibPaths_;  // by interface GUID text
+    std::set<std::string> refusedDestinations_;  // told once per request, not once per class run
+    bool settingsFailureTold_ = false;
+    std::set<std::string> failedPaths_;  // output files told as failed in this request
 
     int outputFailures_ = 0;
 };
