@@ -39,7 +39,7 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
                 const GeneratorSettings& s = snap.settings;
                 if (generator.runClass(entry, std::move(interfaces), s.destDir, s.package, s.jarModule, s.sdkPath))
                     ++outcome.completedRuns;
-                saveSettings(services.settings, s);
+                if (const auto why = saveSettings(services.settings, s)) generator.settingsNotSaved(*why);
                 if (snap.generateAll) host.classRunDone(i + 1, snap.classes.size());
                 else break;
             }

@@ -14,12 +14,16 @@ GeneratorSettings loadSettings(SettingsStore& store) {
     return s;
 }
 
-void saveSettings(SettingsStore& store, const GeneratorSettings& s) {
-    if (!store.exists()) return;
-    store.write(kSettingPackage, s.package);
-    store.write(kSettingJarModule, s.jarModule);
-    store.write(kSettingDest, s.destDir);
-    store.write(kSettingPath, s.sdkPath);
+std::optional<std::string> saveSettings(SettingsStore& store, const GeneratorSettings& s) {
+    if (!store.exists()) return std::nullopt;
+    if (store.writeTogether({{kSettingPackage, s.package},
+                             {kSettingJarModule, s.jarModule},
+                             {kSettingDest, s.destDir},
+                             {kSettingPath, s.sdkPath}}))
+        return std::nullopt;
+    std::string why = store.failure();
+    if (why.empty()) return std::nullopt;
+    return why;
 }
 
 }  // namespace tessivar

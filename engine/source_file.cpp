@@ -23,7 +23,7 @@ bool SourceFile::open(const std::string& path) {
     exceptionsAtOpen_ = std::uncaught_exceptions();
     file_ = files_.openForWriting(path);
     if (!file_) {
-        if (failures_) failures_->outputFailed(path, "cannot be created");
+        if (failures_) failures_->outputFailed(path, withReason("cannot be created", files_.lastFailure()));
         return false;
     }
     return true;
@@ -36,19 +36,24 @@ void SourceFile::writeLine(std::string_view text) {
 
 void SourceFile::write(std::string_view text) {
     if (!file_ || failed_) return;
-    if (!file_->write(text)) fail("cannot be written");
+    if (!file_->write(text)) fail();
 }
 
 bool SourceFile::close() {
     if (!file_) return !failed_;
-    if (!file_->close() && !failed_) fail("cannot be written");
+    if (!file_->close() && !failed_) fail();
     file_.reset();
     return !failed_;
 }
 
-void SourceFile::fail(const std::string& what) {
+// Told once per file, with the platform's reason: a full disk fails every file the same way.
+void SourceFile::fail() {
     failed_ = true;
-    if (failures_) failures_->outputFailed(path_, what);
+    if (failures_) failures_->outputFailed(path_, withReason("cannot be written", file_ ? file_->failure() : ""));
+}
+
+std::string withReason(const std::string& what, const std::string& reason) {
+    return reason.empty() ? what : what + " (" + reason + ")";
 }
 
 bool isFolder(FileSystem& files, const std::string& path) { return files.isFolder(path); }

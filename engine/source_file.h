@@ -38,7 +38,7 @@ public:
     bool isOpen() const { return file_ != nullptr; }
 
 private:
-    void fail(const std::string& what);
+    void fail();
 
     FileSystem& files_;
     OutputFailureSink* failures_;
@@ -47,6 +47,9 @@ private:
     bool failed_ = false;
     int exceptionsAtOpen_ = 0;
 };
+
+// "cannot be written (No space left on device)": what failed, with the platform's reason when it gave one.
+std::string withReason(const std::string& what, const std::string& reason);
 
 bool isFolder(FileSystem& files, const std::string& path);
 // Makes every missing folder along the path; false at the first folder that cannot be made.

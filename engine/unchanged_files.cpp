@@ -35,6 +35,7 @@ public:
     bool close() override {
         if (!file_) return !failed_;
         if (!file_->close()) failed_ = true;
+        failure_ = file_->failure();
         file_.reset();
         if (!failed_ && !key_.empty()) {
             const XXH128_hash_t h = XXH3_128bits_digest(&hash_);
@@ -43,6 +44,8 @@ public:
         return !failed_;
     }
 
+    std::string failure() const override { return file_ ? file_->failure() : failure_; }
+
 private:
     UnchangedFileSkipper& owner_;
     std::unique_ptr<OutputFile> file_;
@@ -50,6 +53,7 @@ private:
     XXH3_state_t hash_;
     std::size_t size_ = 0;
     bool failed_ = false;
+    std::string failure_;  // the closed file's
 };
 
 // A rewrite: gathered in memory and written at the close only when its bytes differ from the last write.
@@ -82,8 +86,11 @@ public:
         ok_ = file && file->write(bytes_);
         if (file && !file->close()) ok_ = false;
         if (ok_) owner_.remember(key_, path_, digest);
+        else failure_ = file ? file->failure() : owner_.target_.lastFailure();
         return ok_;
     }
+
+    std::string failure() const override { return failure_; }
 
 private:
     UnchangedFileSkipper& owner_;
@@ -92,6 +99,7 @@ private:
     std::string bytes_;
     bool closed_ = false;
     bool ok_ = false;
+    std::string failure_;
 };
 
 std::string UnchangedFileSkipper::keyOf(const std::string& path) {

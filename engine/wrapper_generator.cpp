@@ -64,7 +64,10 @@ bool writesProxy(const TypeAttr& attr) {
 }
 
 WrapperGenerator::WrapperGenerator(Services s, bool hidden, Emitters e)
-    : services(s), emitters(std::move(e)), folderMaker(s.files, this) {
+    : containedFiles_(s.files),
+      services{containedFiles_, s.registry, s.loader, s.settings, s.ui},
+      emitters(std::move(e)),
+      folderMaker(containedFiles_, this) {
     hiddenSwitch = hidden;
     ReservedNames::instance();
     services.ui.clearLog();
@@ -92,6 +95,9 @@ void WrapperGenerator::reportLosses(const TypeEntry& entry) {
 
 void WrapperGenerator::outputFailed(const std::string& path, const std::string& what) {
     ++outputFailures_;
+    // Generate-all writes a shared type again in each class run that reaches it: a file that cannot
+    // be written is told once, not once per try.
+    if (!failedPaths_.insert(path).second) return;
     logLine("Error: " + path + " " + what + ".");
 }
 
@@ -142,8 +148,15 @@ bool WrapperGenerator::obtainRuntimeFolder(const std::string& given) {
         candidate.clear();
     }
     pathBuffer = candidate;
-    if (store.create()) store.write(kSettingPath, pathBuffer);
+    const bool saved = store.create() && store.write(kSettingPath, pathBuffer);
+    if (const std::string why = saved ? std::string() : store.failure(); !why.empty()) settingsNotSaved(why);
     return true;
+}
+
+void WrapperGenerator::settingsNotSaved(const std::string& why) {
+    if (settingsFailureTold_) return;
+    settingsFailureTold_ = true;
+    services.ui.messageBox("The settings cannot be saved: " + why + ".", "Warning", MessageIcon::Information);
 }
 
 bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string dest,
@@ -174,10 +187,8 @@ bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfa
     jarModule = jar;
 
     FileSystem& files = services.files;
-    if (!isFolder(files, destination)) {
-        logLine("Creating folder: " + destination);
-        makeFolderPath(files, destination);
-    }
+    if (!prepareDestination()) return false;
+    containedFiles_.setRoot(destination);
     sourceRoot = destination + kPathSeparator + "src";
     if (!isFolder(files, sourceRoot)) makeFolderPath(files, sourceRoot);
     logLine("Current Directory: " + files.currentDirectory());
@@ -188,6 +199,23 @@ bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfa
     if (emitters.buildFile) emitters.buildFile(*this);
     if (writesMavenBuildFile && emitters.mavenBuildFile) emitters.mavenBuildFile(*this);
     return true;
+}
+
+bool WrapperGenerator::prepareDestination() {
+    FileSystem& files = services.files;
+    if (isFolder(files, destination)) return true;
+    std::string problem;
+    if (files.exists(destination)) {
+        problem = "is not a folder";
+    } else {
+        logLine("Creating folder: " + destination);
+        if (makeFolderPath(files, destination)) return true;
+        problem = withReason("cannot be created", files.lastFailure());
+    }
+    // Every file of the run would fail the same way: one error says it.
+    if (refusedDestinations_.insert(destination).second) outputFailed(destination, problem);
+    else ++outputFailures_;
+    return false;
 }
 
 void WrapperGenerator::classifyPending() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/contained_files.h"
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
@@ -69,6 +70,9 @@ inline constexpr const char* kRuntimeJar = "kovra.jar";
 inline constexpr const char* kRuntimeDll = "kovra.dll";
 
 class WrapperGenerator : public OutputFailureSink, public TypeRecorder {
+    // The run's files: the given ones, kept inside the destination. First, as `services` refers to it.
+    ContainedFileSystem containedFiles_;
+
 public:
     WrapperGenerator(Services services, bool hiddenSwitch, Emitters emitters = defaultEmitters());
     virtual ~WrapperGenerator();
@@ -94,6 +98,10 @@ public:
     const std::map<std::string, TypeLosses>& lossesByType() const { return lossesByType_; }
     // Added to the line of a loss that a missing library caused: how a user of this build can supply it.
     std::string missingLibraryHint;
+
+    // Tells the user that the settings could not be saved, once per request: the run itself is not
+    // failed by it (its files are written), so it is a message, not an error.
+    void settingsNotSaved(const std::string& why);
 
     // Files that could not be created or written during this request.
     int outputFailures() const { return outputFailures_; }
@@ -128,11 +136,16 @@ public:
 
 private:
     bool obtainRuntimeFolder(const std::string& given);
+    // Makes the destination when missing; false after telling why it cannot be written to.
+    bool prepareDestination();
     void classifyPending();
     void runPass();
 
     std::map<std::string, std::string> interfaceTypeLibPaths_;  // by interface GUID text
     std::map<std::string, TypeLosses> lossesByType_;            // by library and type name
+    std::set<std::string> refusedDestinations_;  // told once per request, not once per class run
+    bool settingsFailureTold_ = false;
+    std::set<std::string> failedPaths_;  // output files told as failed in this request
 
     int outputFailures_ = 0;
 };

@@ -41,6 +41,12 @@ std::string hex(std::uint64_t v, int width = 0) {
 
 std::string status(HResult hr) { return "error " + hex(static_cast<std::uint32_t>(hr), 8); }
 
+void appendControl(std::string& out, unsigned char b) {
+    char e[8];
+    std::snprintf(e, sizeof e, "\\x%02X", b);
+    out += e;
+}
+
 std::string quoted(const std::optional<std::string>& text) {
     if (!text) return "null";
     std::string out = "\"";
@@ -50,14 +56,24 @@ std::string quoted(const std::optional<std::string>& text) {
             out += '\\';
             out += c;
         } else if (b < 0x20 || b == 0x7F) {
-            char e[8];
-            std::snprintf(e, sizeof e, "\\x%02X", b);
-            out += e;
+            appendControl(out, b);
         } else {
             out += c;
         }
     }
     return out + '"';
+}
+
+// A name written unquoted (in references): its control characters as "\xNN", so a library cannot put
+// terminal escapes or line breaks into the dump; other names stay as they are.
+std::string bare(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) appendControl(out, b);
+        else out += c;
+    }
+    return out;
 }
 
 std::string guidText(const Guid& g) {
@@ -97,14 +113,14 @@ std::string vtText(unsigned vt) {
 std::string refText(const TypeInfo& from, HRefType href) {
     std::shared_ptr<const TypeInfo> target;
     if (const HResult hr = from.refTypeInfo(href, target); hr != kOk || !target) return "<" + status(hr) + ">";
-    std::string text = typeName(*target);
+    std::string text = bare(typeName(*target));
     TypeAttr attr;
     text += ':';
     text += target->typeAttr(attr) == kOk ? kindName(attr.typekind) : "?";
     std::shared_ptr<const TypeLib> lib;
     unsigned index = 0;
     if (target->containingTypeLib(lib, index) == kOk && lib)
-        text += '@' + libraryName(*lib) + '#' + std::to_string(index);
+        text += '@' + bare(libraryName(*lib)) + '#' + std::to_string(index);
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "app/cli/platform_services.h"
 #include "engine/request.h"
 #include "engine/wrapper_generator.h"
+#include "mapping/path_names.h"
 #include "typelib/dump.h"
 
 namespace tessivar {
@@ -134,10 +135,12 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
 }
 
 int list(const ClassSource& source, const ListOptions& options, std::ostream& out) {
+    // Registry texts may hold anything, a tab or a line break among them: escaped, each class is one
+    // line of its columns.
     for (const ClassEntry* e : shownOrder(source.classes)) {
-        out << e->progId;
-        if (options.guid) out << '\t' << e->typeLibGuid;
-        if (options.path) out << '\t' << e->typeLibPath;
+        out << printableName(e->progId);
+        if (options.guid) out << '\t' << printableName(e->typeLibGuid);
+        if (options.path) out << '\t' << printableName(e->typeLibPath);
         out << '\n';
     }
     return kExitSuccess;
@@ -147,27 +150,56 @@ int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, Cons
     const auto name = chosenName(source, choice, ui);
     if (!name) return kExitFailure;
     const ClassView view = viewClass(source, *name);
-    out << "TypeLib GUID: " << view.found.typeLibGuid << '\n'
-        << "TypeLib Module: " << view.found.typeLibPath << '\n'
-        << "CoClass: " << view.found.coClassName << '\n'
+    out << "TypeLib GUID: " << printableName(view.found.typeLibGuid) << '\n'
+        << "TypeLib Module: " << printableName(view.found.typeLibPath) << '\n'
+        << "CoClass: " << printableName(view.found.coClassName) << '\n'
         << "Interfaces:\n";
     for (const TypeEntry& e : view.interfaces)
-        out << "    " << e.name << ' ' << e.guidText << ' ' << implTypeFlagsText(e.kind) << '\n';
+        out << "    " << printableName(e.name) << ' ' << printableName(e.guidText) << ' ' << implTypeFlagsText(e.kind)
+            << '\n';
     out.flush();
     return reportMissingCoClass(*name, view, ui) ? kExitFailure : kExitSuccess;
 }
 
-int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui) {
+namespace {
+
+// The dump text, or nothing after telling the user why the library does not load.
+std::optional<std::string> dumpText(ClassSource& libraries, const std::string& path, ConsoleUi& ui) {
     HResult status = kOk;
-    const std::string text = dumpTypeLibFile(*libraries.loader, path, status);
+    std::string text = dumpTypeLibFile(*libraries.loader, path, status);
     if (status != kOk) {
         ui.error(path + " cannot be loaded as a type library (" + hexStatus(status) + ")" +
                  (status == kUnsupportedFormat ? ": its format is not supported." : "."));
-        return kExitFailure;
+        return std::nullopt;
     }
-    out << text;
+    return text;
+}
+
+}  // namespace
+
+int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui) {
+    const auto text = dumpText(libraries, path, ui);
+    if (!text) return kExitFailure;
+    out << *text;
     out.flush();
     return out ? kExitSuccess : kExitFailure;
+}
+
+int dumpToFile(ClassSource& libraries, const std::string& path, FileSystem& files, const std::string& output,
+               ConsoleUi& ui) {
+    const auto text = dumpText(libraries, path, ui);
+    if (!text) return kExitFailure;
+    const std::unique_ptr<OutputFile> file = files.openForWriting(output);
+    if (!file) {
+        ui.error(output + " " + withReason("cannot be created", files.lastFailure()) + ".");
+        return kExitFailure;
+    }
+    const bool written = file->write(*text);
+    if (!file->close() || !written) {
+        ui.error(output + " " + withReason("cannot be written", file->failure()) + ".");
+        return kExitFailure;
+    }
+    return kExitSuccess;
 }
 
 }  // namespace tessivar

@@ -58,5 +58,10 @@ int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, Cons
 
 // The canonical text of everything the type library interface shows for a file.
 int dump(ClassSource& libraries, const std::string& path, std::ostream& out, ConsoleUi& ui);
+// The same into the file `output`, which the text replaces whole once it is written: a library that
+// does not load leaves the file as it was, and a failed write leaves it as it was, with the reason told.
+// A symbolic link at `output` is replaced, not followed.
+int dumpToFile(ClassSource& libraries, const std::string& path, FileSystem& files, const std::string& output,
+               ConsoleUi& ui);
 
 }  // namespace tessivar

@@ -1,6 +1,8 @@
 // Console implementation of the user-interaction seam.
 #include "app/cli/console_ui.h"
 
+#include "mapping/path_names.h"
+
 namespace tessivar {
 
 void ConsoleUi::appendLog(const std::string& line) {
@@ -11,9 +13,9 @@ void ConsoleUi::appendLog(const std::string& line) {
     if (isError || isWarning) {
         if (isError) ++errors_;
         flushLog();
-        err_ << line << '\n';
+        err_ << printableName(line) << '\n';
     } else {
-        out_ << line << '\n';
+        out_ << printableName(line) << '\n';
         if (flushEachLine_) out_.flush();
     }
     drawProgress();
@@ -23,7 +25,7 @@ void ConsoleUi::messageBox(const std::string& text, const std::string& caption, 
     clearProgress();
     flushLog();
     if (icon == MessageIcon::Error) ++errors_;
-    err_ << caption << ": " << text << '\n';
+    err_ << printableName(caption) << ": " << printableName(text) << '\n';
     drawProgress();
 }
 

@@ -1,5 +1,6 @@
 // The user-interaction seam for a terminal: log lines to standard output, messages and progress to
-// standard error.
+// standard error. Names, paths and texts from libraries and registries reach both: every control
+// character in them is shown as "\xNN", so none can move the cursor, change colours or fake a line.
 #pragma once
 
 #include <cstddef>

@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 #include "app/cli/class_source.h"
@@ -220,18 +219,8 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
         if (dumpOutput.empty()) return dump(libraries, dumpSource.options.typeLib, std::cout, ui);
-        std::ofstream file(dumpOutput, std::ios::binary);
-        if (!file) {
-            ui.error(dumpOutput + " cannot be created.");
-            return kExitFailure;
-        }
-        const int status = dump(libraries, dumpSource.options.typeLib, file, ui);
-        file.close();
-        if (status == kExitSuccess && !file) {
-            ui.error(dumpOutput + " cannot be written.");
-            return kExitFailure;
-        }
-        return status;
+        const auto disk = makeDisk();
+        return dumpToFile(libraries, dumpSource.options.typeLib, *disk, dumpOutput, ui);
     }
     return kExitUsage;
 }

@@ -1,6 +1,10 @@
 // The files-and-folders seam over POSIX calls.
 #pragma once
 
+#include <mutex>
+#include <set>
+#include <string>
+
 #include "engine/file_system.h"
 
 namespace tessivar {
@@ -17,9 +21,16 @@ public:
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    std::string lastFailure() override;
+    bool staysWithin(const std::string& folder, const std::string& root) override;
 
 private:
+    // Removes stale replacement files from a folder the first time this file system writes there.
+    void cleanFolderOnce(const std::string& folder);
+
     bool namelessFiles_;
+    std::mutex cleanedLock_;  // the dialog's worker and tests may write from several threads
+    std::set<std::string> cleaned_;
 };
 
 // The path with every '\' turned into '/'.

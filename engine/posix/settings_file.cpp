@@ -3,14 +3,17 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "engine/registry_settings_store.h"
 #include "mapping/text.h"
@@ -70,6 +73,34 @@ std::optional<std::size_t> findEntry(const std::vector<std::string>& lines, std:
     return std::nullopt;
 }
 
+// A descriptor closed when it goes (which also lets go of a lock taken on it).
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool readAll(int fd, std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;  // shortened meanwhile
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+    return true;
+}
+
 bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -98,11 +129,25 @@ std::string SettingsFile::defaultPath() {
     return base + "/tessivar/settings.ini";
 }
 
-SettingsFile::Load SettingsFile::load(Contents& out) const {
+SettingsFile::Load SettingsFile::load(Contents& out, std::string* why) const {
     out = Contents{};
+    // Opened without waiting (a pipe in the file's place would wait for a writer), then only a regular
+    // file of a settings file's size is read.
+    const Descriptor fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Unusable;
-    if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > kMaxSettingsFileBytes) return Load::Unusable;
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return Load::Missing;
+        if (why) *why = path_ + ": " + std::strerror(errno);
+        return Load::Unusable;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (why) *why = path_ + " is not a regular file";
+        return Load::Unusable;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxSettingsFileBytes) {
+        if (why) *why = path_ + " is larger than a settings file may be";
+        return Load::Unusable;
+    }
     // A request reads the settings once per class: the file is read again only when it is another file
     // or has been written since.
     const Stamp stamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
@@ -116,11 +161,11 @@ SettingsFile::Load SettingsFile::load(Contents& out) const {
             return Load::Loaded;
         }
     }
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return Load::Unusable;
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(st.st_size));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (!readAll(fd.get(), bytes)) {
+        if (why) *why = path_ + ": " + std::strerror(errno);
+        return Load::Unusable;
+    }
     for (std::size_t pos = 0; pos < bytes.size();) {
         std::size_t end = bytes.find('\n', pos);
         if (end == std::string::npos) end = bytes.size();
@@ -137,7 +182,45 @@ SettingsFile::Load SettingsFile::load(Contents& out) const {
     return Load::Loaded;
 }
 
-bool SettingsFile::replace(const Contents& contents) const {
+bool SettingsFile::failWith(std::string why) {
+    failure_ = std::move(why);
+    return false;
+}
+
+std::string SettingsFile::failure() const {
+    std::lock_guard<std::mutex> guard(writeLock());
+    return failure_;
+}
+
+int SettingsFile::lockFile() {
+    std::error_code ec;
+    const fs::path path = path_;
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+    if (ec) {
+        failWith(path.parent_path().string() + ": " + ec.message());
+        return -1;
+    }
+    const std::string lockPath = path_ + ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        failWith(lockPath + ": " + std::strerror(errno));
+        return -1;
+    }
+    // Waits in steps rather than for good: a process that hangs holding the lock fails this change.
+    for (int waited = 0;; waited += 10) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        const int error = errno;
+        if ((error != EWOULDBLOCK && error != EINTR) || waited >= kLockWaitMilliseconds) {
+            ::close(fd);
+            failWith(lockPath + ": " + (error == EWOULDBLOCK ? std::string("another process holds it")
+                                                            : std::string(std::strerror(error))));
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+bool SettingsFile::replace(const Contents& contents) {
     std::string bytes;
     for (const std::string& line : contents.lines) bytes += line + "\n";
 
@@ -145,26 +228,30 @@ bool SettingsFile::replace(const Contents& contents) const {
     fs::path target = path_;
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         target = fs::canonical(target, ec);  // keep a linked dotfile linked
-        if (ec) return false;
+        if (ec) return failWith(path_ + ": " + ec.message());
     }
     ec.clear();
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    if (ec) return false;
+    if (ec) return failWith(target.parent_path().string() + ": " + ec.message());
 
     std::string hidden(1, '.');
     hidden += target.filename().string();
     hidden += ".XXXXXX";
     std::string temp = (target.parent_path() / hidden).string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) return failWith(target.parent_path().string() + ": " + std::strerror(errno));
     struct stat old {};
     mode_t mode = 0600;  // a new file is the user's own; an existing one keeps its mode
     if (::stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
-    const bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+    int error = 0;
+    if (!writeAll(fd, bytes) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) error = errno ? errno : ENOSPC;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
         ::unlink(temp.c_str());
-        return false;
+        return failWith(target.string() + ": " + std::strerror(error));
     }
+    failure_.clear();
     return true;
 }
 
@@ -185,34 +272,53 @@ std::optional<std::string> SettingsFile::read(const std::string& name, std::size
 
 bool SettingsFile::create() {
     std::lock_guard<std::mutex> guard(writeLock());
+    const Descriptor lock(lockFile());
+    if (lock.get() < 0) return false;
     Contents c;
-    switch (load(c)) {
-        case Load::Unusable: return false;
+    std::string why;
+    switch (load(c, &why)) {
+        case Load::Unusable: return failWith(why);
         case Load::Missing:
             c.lines = {"# Tessivar settings: one Name=value per line; a value runs to the end of its line."};
             break;
         case Load::Loaded:
-            if (c.section) return true;
+            if (c.section) {
+                failure_.clear();
+                return true;
+            }
             break;
     }
     c.lines.push_back(sectionHeader());
     return replace(c);
 }
 
-bool SettingsFile::write(const std::string& name, const std::string& value) {
-    if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
-    if (name.empty() || name.find_first_of(std::string("=\r\n\0[", 5)) != std::string::npos) return false;
+bool SettingsFile::write(const std::string& name, const std::string& value) { return writeTogether({{name, value}}); }
+
+bool SettingsFile::writeTogether(const std::vector<std::pair<std::string, std::string>>& values) {
     std::lock_guard<std::mutex> guard(writeLock());
+    for (const auto& [name, value] : values) {
+        if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            return failWith("the value of " + name + " holds a line break or a zero byte");
+        if (name.empty() || name.find_first_of(std::string("=\r\n\0[", 5)) != std::string::npos)
+            return failWith("a value name is empty or holds a character a settings file cannot give back");
+    }
+    const Descriptor lock(lockFile());
+    if (lock.get() < 0) return false;
     Contents c;
-    if (load(c) != Load::Loaded || !c.section) return false;
-    const std::string line = entryLine(name, value);
-    if (const auto at = findEntry(c.lines, *c.section, name)) {
-        c.lines[*at] = line;
-    } else {
-        std::size_t end = *c.section + 1;
-        while (end < c.lines.size() && !isSectionHeader(c.lines[end])) ++end;
-        while (end > *c.section + 1 && trim(c.lines[end - 1]).empty()) --end;  // before the blank lines
-        c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+    std::string why;
+    const Load loaded = load(c, &why);
+    if (loaded == Load::Unusable) return failWith(why);
+    if (loaded == Load::Missing || !c.section) return failWith(path_ + " holds no settings any more");
+    for (const auto& [name, value] : values) {
+        const std::string line = entryLine(name, value);
+        if (const auto at = findEntry(c.lines, *c.section, name)) {
+            c.lines[*at] = line;
+        } else {
+            std::size_t end = *c.section + 1;
+            while (end < c.lines.size() && !isSectionHeader(c.lines[end])) ++end;
+            while (end > *c.section + 1 && trim(c.lines[end - 1]).empty()) --end;  // before the blank lines
+            c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+        }
     }
     return replace(c);
 }

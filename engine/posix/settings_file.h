@@ -14,7 +14,9 @@ namespace tessivar {
 // An INI-style file. The store "exists" when the file holds the section
 // [Software\Ostrelle\Kovra_Trial]; its "Name=value" lines are the values (names ignoring case, the
 // value running to the end of the line; a value with blanks at either end is written in double
-// quotes). Lines the store does not understand are kept. Every change replaces the file atomically.
+// quotes). Lines the store does not understand are kept. Every change replaces the file atomically,
+// holding a lock on "<file>.lock" beside it meanwhile, so that changes by two processes at once
+// follow each other instead of one undoing the other's.
 class SettingsFile : public SettingsStore {
 public:
     explicit SettingsFile(std::string path) : path_(std::move(path)) {}
@@ -27,6 +29,11 @@ public:
     bool create() override;
     // Refuses values holding a line break or a zero byte: the file could not give them back.
     bool write(const std::string& name, const std::string& value) override;
+    bool writeTogether(const std::vector<std::pair<std::string, std::string>>& values) override;
+    std::string failure() const override;
+
+    // How long a change waits for another process's change to finish before it fails.
+    static constexpr int kLockWaitMilliseconds = 10'000;
 
 private:
     struct Contents {
@@ -34,9 +41,14 @@ private:
         std::optional<std::size_t> section;  // index of the section's header line
     };
     enum class Load { Missing, Unusable, Loaded };
-    Load load(Contents& out) const;
-    bool replace(const Contents& contents) const;
+    // `why` says what is wrong with an unusable file.
+    Load load(Contents& out, std::string* why = nullptr) const;
+    bool replace(const Contents& contents);
+    // Takes the lock between processes (the caller holds writeLock()); -1 after setting failure_.
+    int lockFile();
+    bool failWith(std::string why);
     std::string path_;
+    std::string failure_;  // guarded by writeLock()
 
     // The file as last read, and what it was then: device, inode, size, modification and change times.
     struct Stamp {

@@ -1,6 +1,10 @@
 // The files-and-folders seam over the Win32 ANSI calls.
 #pragma once
 
+#include <mutex>
+#include <set>
+#include <string>
+
 #include "engine/file_system.h"
 
 namespace tessivar {
@@ -15,6 +19,11 @@ public:
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    std::string lastFailure() override;
+
+private:
+    std::mutex cleanedLock_;
+    std::set<std::string> cleaned_;  // folders whose stale replacement files are gone (ANSI)
 };
 
 }  // namespace tessivar

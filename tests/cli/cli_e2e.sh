@@ -23,6 +23,11 @@ run() {
     "$TESSIVAR" "$@" >"$cap/out" 2>"$cap/err"
     status=$?
 }
+# The same, stopped after 20 seconds: for input that could make a run wait for good.
+run_briefly() {
+    timeout 20 "$TESSIVAR" "$@" >"$cap/out" 2>"$cap/err"
+    status=$?
+}
 expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 (stderr: $(cat "$cap/err"))"; }
 expect_err() { [ "$(cat "$cap/err")" = "$1" ] || fail "stderr was [$(cat "$cap/err")], expected [$1]"; }
 expect_err_has() { grep -qF -- "$1" "$cap/err" || fail "stderr [$(cat "$cap/err")] lacks [$1]"; }
@@ -230,7 +235,7 @@ generate_maven)
     mkdir -p blocked/pom.xml
     run generate --typelib "$SAMPLE" --jar-module W --dest blocked --runtime kovra --maven
     expect_status 1
-    expect_err_has "Error: $work/blocked/pom.xml cannot be created."
+    expect_err_has "Error: $work/blocked/pom.xml cannot be created (Is a directory)."
     ;;
 unknown_coclass)
     make_runtime
@@ -249,12 +254,29 @@ dump)
     run dump "$work/notes.tlb"
     expect_status 1; expect_err_has "Error: $work/notes.tlb cannot be loaded as a type library (0x"
     ;;
+special_files)
+    # Pipes and devices are refused at once, never read or waited on.
+    mkfifo "$work/pipe.tlb"
+    run_briefly dump "$work/pipe.tlb"
+    expect_status 1; expect_err_has "Error: $work/pipe.tlb cannot be loaded as a type library"
+    run_briefly dump /dev/zero
+    expect_status 1; expect_err_has "Error: /dev/zero cannot be loaded as a type library"
+    run_briefly list --registry "$work/pipe.tlb"
+    expect_status 1; expect_err "Error: The registry cannot be read: $work/pipe.tlb: is not a regular file."
+    run_briefly dump "$SAMPLE" -o "$work/pipe.tlb"
+    expect_status 1; expect_err "Error: $work/pipe.tlb cannot be created (is not a regular file)."
+    # A library that does not load leaves the output file as it was.
+    printf 'kept\n' >"$work/kept.txt"
+    run dump "$work/pipe.tlb" -o "$work/kept.txt"
+    expect_status 1
+    [ "$(cat "$work/kept.txt")" = "kept" ] || fail "a failed dump changed its output file"
+    ;;
 unwritable_destination)
     make_runtime
     : >"$work/plain"
     run generate --typelib "$SAMPLE" --jar-module W --dest plain/out --runtime kovra
     expect_status 1
-    expect_err_has "Error: $work/plain/out/build.xml cannot be created."
+    expect_err "Error: $work/plain/out cannot be created (Not a directory)."
     ;;
 bare_sample_golden)
     # No registry source at all: the imports of the sample resolve through the library built in, and the

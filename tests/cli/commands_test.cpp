@@ -339,6 +339,80 @@ TEST(GenerateWithMissingImport, NamesTheLibraryAndFails) {
     EXPECT_TRUE(disk.file("/out/src/TessivarFeatures/IWidget.java").has_value());
 }
 
+TEST_F(CommandsTest, NamesFromTheLibraryReachTheTerminalEscaped) {
+    const unsigned hostile = lib->addInterface("IEvil\x1b]0;owned\x07", guidOf(12), TKIND_DISPATCH, 0x1040);
+    const unsigned coclass = lib->addCoClass("Fake\nWidget\x1b[2J", guidOf(23));
+    lib->implement(coclass, hostile, IMPLTYPEFLAG_FDEFAULT);
+    source.classes.clear();
+    LoadClassesFromFile(*source.loader, kLibPath, source.classes);
+
+    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(out.str(), "alpha\nEmpty\nFake\\x0AWidget\\x1B[2J\nWidget\n");
+    out.str("");
+    ConsoleUi ui(out, err, false, false);
+    ClassChoice choice;
+    choice.coClass = "Fake\nWidget\x1b[2J";
+    EXPECT_EQ(show(source, choice, out, ui), kExitSuccess);
+    EXPECT_THAT(lines(out.str()), ElementsAre("TypeLib GUID: " + guidText(guidOf(1)), "TypeLib Module: /lib/widget.tlb",
+                                              "CoClass: Fake\\x0AWidget\\x1B[2J", "Interfaces:",
+                                              "    IEvil\\x1B]0;owned\\x07 " + guidText(guidOf(12)) + " default"));
+    // The generation log and its errors, too.
+    out.str("");
+    failBuildFile = true;
+    settings.destDir = "/out\x1b[1A";
+    EXPECT_EQ(runGenerate(coClass("Fake\nWidget\x1b[2J")), kExitFailure);
+    EXPECT_THAT(out.str(), HasSubstr("Generating Dispatch interface: IEvil\\x1B]0;owned\\x07\n"));
+    EXPECT_EQ(err.str(), "Error: /out\\x1B[1A/build.xml cannot be created.\n");
+}
+
+// A store whose saves fail, as a full disk fails them.
+class FailingSettingsStore : public MemorySettingsStore {
+public:
+    bool writeTogether(const std::vector<std::pair<std::string, std::string>>&) override { return false; }
+    std::string failure() const override { return "/home/me/.config/tessivar/settings.ini: No space left on device"; }
+};
+
+TEST_F(CommandsTest, AFailedSaveOfTheSettingsIsToldOnceAndTheRunStillSucceeds) {
+    FailingSettingsStore failing;
+    failing.present = true;
+    ConsoleUi ui(out, err, false, false);
+    GenerateOptions all;
+    all.all = true;
+    EXPECT_EQ(generate(source, all, settings, files, failing, ui, loggingEmitters()), kExitSuccess);
+    EXPECT_EQ(err.str(),
+              "Warning: The settings cannot be saved: /home/me/.config/tessivar/settings.ini: No space left on "
+              "device.\n");
+
+    // --no-save declines every save: nothing to tell.
+    err.str("");
+    ReadOnlySettings readOnly(failing);
+    EXPECT_EQ(generate(source, all, settings, files, readOnly, ui, loggingEmitters()), kExitSuccess);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, DumpToAFileReplacesItOnlyWithAWholeDump) {
+    ConsoleUi ui(out, err, false, false);
+    disk.folders.insert("/d");
+    disk.addFile("/d/dump.txt", "earlier dump");
+    // A library that does not load leaves the file as it was.
+    EXPECT_EQ(dumpToFile(source, "/lib/missing.tlb", files, "/d/dump.txt", ui), kExitFailure);
+    EXPECT_EQ(disk.file("/d/dump.txt"), "earlier dump");
+    EXPECT_THAT(err.str(), HasSubstr("/lib/missing.tlb cannot be loaded as a type library"));
+
+    err.str("");
+    EXPECT_EQ(dumpToFile(source, kLibPath, files, "/d/dump.txt", ui), kExitSuccess) << err.str();
+    std::ostringstream direct;
+    EXPECT_EQ(dump(source, kLibPath, direct, ui), kExitSuccess);
+    EXPECT_EQ(disk.file("/d/dump.txt"), direct.str());
+
+    disk.failWrites.insert("/d/dump.txt");
+    EXPECT_EQ(dumpToFile(source, kLibPath, files, "/d/dump.txt", ui), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /d/dump.txt cannot be written.\n");
+    err.str("");
+    EXPECT_EQ(dumpToFile(source, kLibPath, files, "/nowhere/dump.txt", ui), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /nowhere/dump.txt cannot be created.\n");
+}
+
 TEST(ImplTypeFlagsText, NamesEveryBitAndKeepsUnknownOnes) {
     EXPECT_EQ(implTypeFlagsText(0), "none");
     EXPECT_EQ(implTypeFlagsText(IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE), "default source");

@@ -23,6 +23,21 @@ TEST(ConsoleUi, LogLinesToStandardOutputMessagesToStandardError) {
     EXPECT_EQ(ui.errors(), 2);  // the information message is no error
 }
 
+TEST(ConsoleUi, ControlCharactersInLinesAndMessagesAreShownEscaped) {
+    std::ostringstream out, err;
+    ConsoleUi ui(out, err, false, false);
+    ui.appendLog("Generating stub: A\x1b[2J\rB");
+    ui.appendLog("Error: C:\\lib\\x\ny.tlb\x7f cannot be created.");
+    ui.error("The type library of Some.Class (C:\\evil\x1b]0;title\x07.tlb) cannot be loaded.");
+    // Already escaped text (a log line naming a changed file name) stays as it is.
+    ui.appendLog("Name changed for the file system: a\\x0Ab -> a_b");
+    EXPECT_EQ(out.str(), "Generating stub: A\\x1B[2J\\x0DB\nName changed for the file system: a\\x0Ab -> a_b\n");
+    EXPECT_EQ(err.str(),
+              "Error: C:\\lib\\x\\x0Ay.tlb\\x7F cannot be created.\n"
+              "Error: The type library of Some.Class (C:\\evil\\x1B]0;title\\x07.tlb) cannot be loaded.\n");
+    EXPECT_EQ(ui.errors(), 2);
+}
+
 TEST(ConsoleUi, QuietKeepsErrors) {
     std::ostringstream out, err;
     ConsoleUi ui(out, err, true, false);

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "app/cli/class_source.h"
@@ -28,6 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 // Mounts made by these tests live in a mount namespace of the test process's own, so they go with the
 // process even when it dies before it unmounts them. Empty when mounting is possible, else why not.
@@ -140,8 +144,9 @@ TEST_F(OutputOnDisk, FolderThatRefusesFilesIsReportedAndTheRunGoesOn) {
     }
 
     EXPECT_EQ(generateAll("features64.tlb", dest), 1);
-    EXPECT_THAT(err, HasSubstr("Error: " + (library / "IWidget.java").string() + " cannot be created.\n"));
-    EXPECT_THAT(err, HasSubstr("Error: " + (library / "widget.java").string() + " cannot be created.\n"));
+    const std::string readOnly = ::geteuid() == 0 ? "Read-only file system" : "Permission denied";
+    EXPECT_THAT(err, HasSubstr("Error: " + (library / "IWidget.java").string() + " cannot be created (" + readOnly + ").\n"));
+    EXPECT_THAT(err, HasSubstr("Error: " + (library / "widget.java").string() + " cannot be created (" + readOnly + ").\n"));
     EXPECT_THAT(out, HasSubstr("Generating build file: " + (dest / "build.xml").string() + "\n"));
     EXPECT_GT(fs::file_size(dest / "build.xml"), 0u);  // the files after the failures are still written
     EXPECT_TRUE(fs::is_empty(library));
@@ -150,7 +155,7 @@ TEST_F(OutputOnDisk, FolderThatRefusesFilesIsReportedAndTheRunGoesOn) {
     const fs::path other = dest / "src/q/TessivarFeatures";
     fs::create_directories(other / "IWidget2.java");
     EXPECT_EQ(generateAll("features64.tlb", dest, "q"), 1);
-    EXPECT_EQ(err, "Error: " + (other / "IWidget2.java").string() + " cannot be created.\n");
+    EXPECT_EQ(err, "Error: " + (other / "IWidget2.java").string() + " cannot be created (Is a directory).\n");
     for (const char* written : {"IWidget.java", "DWidgetEvents.java", "DWidgetView.java", "widget.java"})
         EXPECT_TRUE(fs::is_regular_file(other / written)) << written;
 }
@@ -173,7 +178,14 @@ TEST_F(OutputOnDisk, FullFileSystemKeepsTheFilesOfTheRunBefore) {
     const std::string filler = (dest / "filler").string();
 
     EXPECT_EQ(generateAll("features64.tlb", dest), 1);
-    EXPECT_THAT(err, HasSubstr((dest / "build.xml").string() + " cannot be written.\n"));
+    EXPECT_THAT(err, HasSubstr((dest / "build.xml").string() + " cannot be written (No space left on device).\n"));
+    // One line per file that failed, each with the reason.
+    std::set<std::string> failed;
+    for (std::size_t at = 0, end; (end = err.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = err.substr(at, end - at);
+        EXPECT_THAT(line, ::testing::EndsWith("(No space left on device)."));
+        EXPECT_TRUE(failed.insert(line).second) << "told twice: " << line;
+    }
     auto after = filesBelow(dest);
     after.erase(filler);
     EXPECT_EQ(after, before);  // every file whole, nothing left beside them
@@ -213,6 +225,116 @@ TEST_F(OutputOnDisk, NamesFromTheLibraryNeverLeaveTheDestination) {
     // Two of the names end at their stored NUL and so meet as "..": eight files, not ten.
     EXPECT_GE(javaFiles, 8u);
     EXPECT_TRUE(fs::exists(dest / "build.xml"));
+}
+
+TEST_F(OutputOnDisk, DumpToAFileNeverFollowsALinkNorWaitsForAPipeNorLeavesHalfAFile) {
+    ClassSource source;
+    source.registry = std::make_unique<EmptyRegistry>();
+    source.loader = makePlatformTypeLibLoader(source.registry.get());
+    const std::string library = std::string(TESSIVAR_SOURCE_DIR) + "/tests/fixtures/tlb/features64.tlb";
+    PosixFileSystem disk;
+    std::ostringstream outText, errText;
+    ConsoleUi ui(outText, errText, false, false);
+    std::ostringstream direct;
+    ASSERT_EQ(dump(source, library, direct, ui), 0);
+
+    // A link at the output is replaced by the dump; what it pointed to stays.
+    const fs::path target = root / "precious.txt";
+    std::ofstream(target) << "precious";
+    fs::create_symlink(target, root / "dump.txt");
+    EXPECT_EQ(dumpToFile(source, library, disk, (root / "dump.txt").string(), ui), 0) << errText.str();
+    EXPECT_FALSE(fs::is_symlink(root / "dump.txt"));
+    EXPECT_EQ(filesBelow(root)[(root / "dump.txt").string()], direct.str());
+    EXPECT_EQ(filesBelow(root)[target.string()], "precious");
+
+    // A pipe at the output is refused at once.
+    ASSERT_EQ(::mkfifo((root / "pipe.txt").c_str(), 0600), 0);
+    EXPECT_EQ(dumpToFile(source, library, disk, (root / "pipe.txt").string(), ui), 1);
+    EXPECT_EQ(errText.str(), "Error: " + (root / "pipe.txt").string() + " cannot be created (is not a regular file).\n");
+
+    // A full disk: told with the reason, the old file kept whole, nothing left beside it.
+    const fs::path small = root / "small";
+    fs::create_directories(small);
+    ScopedMount mount(small.string(), 64 << 10);
+    if (!mount.problem().empty()) GTEST_SKIP() << "no small file system can be mounted: " << mount.problem();
+    std::ofstream(small / "dump.txt") << "old dump";
+    {
+        std::ofstream filler(small / "filler", std::ios::binary);
+        const std::string block(1024, 'f');
+        while (filler.write(block.data(), block.size())) {
+        }
+    }
+    errText.str("");
+    EXPECT_EQ(dumpToFile(source, library, disk, (small / "dump.txt").string(), ui), 1);
+    EXPECT_EQ(errText.str(),
+              "Error: " + (small / "dump.txt").string() + " cannot be written (No space left on device).\n");
+    auto left = filesBelow(small);
+    left.erase((small / "filler").string());
+    EXPECT_EQ(left, (std::map<std::string, std::string>{{(small / "dump.txt").string(), "old dump"}}));
+}
+
+TEST_F(OutputOnDisk, TwoRunsIntoOneFreshDestinationAtOnceBothSucceed) {
+    // Each try starts two processes at one moment on a destination that is not there yet.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const fs::path dest = root / ("fresh" + std::to_string(attempt)) / "out";
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        std::vector<pid_t> children;
+        for (int run = 0; run < 2; ++run) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                char go = 0;
+                ::close(ready[1]);
+                if (::read(ready[0], &go, 1) != 1) ::_exit(3);
+                ::_exit(generateAll("features64.tlb", dest));
+            }
+            children.push_back(child);
+        }
+        ::close(ready[0]);
+        EXPECT_EQ(::write(ready[1], "gg", 2), 2);
+        ::close(ready[1]);
+        for (const pid_t child : children) {
+            int status = -1;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "try " << attempt << ": status " << status;
+        }
+        for (const char* written : {"IWidget.java", "DWidgetEvents.java", "DWidgetView.java", "widget.java"})
+            EXPECT_TRUE(fs::is_regular_file(dest / "src/p/TessivarFeatures" / written)) << written;
+        EXPECT_TRUE(fs::is_regular_file(dest / "build.xml"));
+    }
+}
+
+TEST_F(OutputOnDisk, DestinationThatIsAFileIsOneError) {
+    const fs::path dest = root / "out";
+    std::ofstream(dest) << "a file";
+    EXPECT_EQ(generateAll("features64.tlb", dest), 1);
+    EXPECT_EQ(err, "Error: " + dest.string() + " is not a folder.\n");
+    EXPECT_THAT(out, Not(HasSubstr("Creating folder")));
+
+    // A destination below a file cannot be made: one error too, with the reason.
+    EXPECT_EQ(generateAll("features64.tlb", dest / "below"), 1);
+    EXPECT_EQ(err, "Error: " + (dest / "below").string() + " cannot be created (Not a directory).\n");
+    EXPECT_EQ(filesBelow(root).size(), 3u);  // the file and the two runtime files
+}
+
+TEST_F(OutputOnDisk, FolderLinkInsideTheDestinationLeadingOutIsNotWrittenThrough) {
+    const fs::path dest = root / "out";
+    const fs::path outside = root / "elsewhere";
+    fs::create_directories(dest / "src");
+    fs::create_directories(outside);
+    fs::create_symlink(outside, dest / "src/p");
+
+    EXPECT_EQ(generateAll("features64.tlb", dest), 1);
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_THAT(err, HasSubstr("cannot be created (a symbolic link leads out of the destination).\n"));
+    EXPECT_TRUE(fs::is_regular_file(dest / "build.xml"));  // what lies inside is written
+
+    // A link to a folder inside the destination is fine.
+    fs::remove(dest / "src/p");
+    fs::create_directories(dest / "real");
+    fs::create_symlink(dest / "real", dest / "src/p");
+    EXPECT_EQ(generateAll("features64.tlb", dest), 0) << err;
+    EXPECT_TRUE(fs::is_regular_file(dest / "real/TessivarFeatures/IWidget.java"));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <stdexcept>
 
@@ -26,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
 
 struct FailureLog : OutputFailureSink {
     void outputFailed(const std::string& path, const std::string& what) override { failures.push_back(path + " " + what); }
@@ -172,7 +174,8 @@ TEST_P(PosixReplace, UnfinishedOrFailedFileLeavesTheOldOneAndNothingBeside) {
         for (int i = 0; i < 200; ++i) file.writeLine(std::string(1000, 'y'));
         EXPECT_FALSE(file.close());
     }
-    EXPECT_THAT(log.failures, ElementsAre(at("A.java") + " cannot be written"));
+    // Once, however many writes failed, with the reason.
+    EXPECT_THAT(log.failures, ElementsAre(at("A.java") + " cannot be written (File too large)"));
     EXPECT_EQ(bytesOf("A.java"), "old");
 
     // A file whose writing an exception cut short is dropped too.
@@ -218,6 +221,110 @@ TEST_P(PosixReplace, WhatCannotBeCreatedOrReplacedIsRefusedAndCleanedUp) {
     EXPECT_EQ(bytesOf("open/A.java"), "a");
     EXPECT_TRUE(fs::is_empty(at("locked")));
     EXPECT_THAT(names(), ElementsAre("Dir.java", "Late.java", "ReadOnly.java", "locked", "open"));
+}
+
+TEST_P(PosixReplace, PipesAndDevicesAtTheTargetNeverWait) {
+    ASSERT_EQ(::mkfifo(at("Pipe.java").c_str(), 0644), 0);
+    // Opening a pipe for writing waits for a reader; the child fails the test if the open waits.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+        const bool refused = files.openForWriting(at("Pipe.java")) == nullptr &&
+                             files.lastFailure() == "is not a regular file";
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    // A character device such as /dev/null is written directly.
+    auto sink = files.openForWriting("/dev/null");
+    ASSERT_NE(sink, nullptr);
+    EXPECT_TRUE(sink->write("gone") && sink->close());
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_P(PosixReplace, FolderMadeByAnotherRunMeanwhileCountsAsMade) {
+    fs::create_directory(at("there"));
+    EXPECT_TRUE(files.makeFolder(at("there")));
+    put("file", "x");
+    EXPECT_FALSE(files.makeFolder(at("file")));
+    EXPECT_EQ(files.lastFailure(), "Not a directory");
+    EXPECT_FALSE(files.makeFolder(at("missing/below")));
+    EXPECT_EQ(files.lastFailure(), "No such file or directory");
+
+    // Many processes make one fresh path at once, each asking first whether a folder is there.
+    const std::string deep = at("a/b/c/d/e/f");
+    std::vector<pid_t> children;
+    for (int i = 0; i < 6; ++i) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            PosixFileSystem own;
+            ::_exit(makeFolderPath(own, deep) ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_TRUE(fs::is_directory(deep));
+}
+
+// Sets a file's modification time `seconds` into the past.
+void age(const std::string& path, int seconds) {
+    const auto when = fs::last_write_time(path) - std::chrono::seconds(seconds);
+    fs::last_write_time(path, when);
+}
+
+TEST_P(PosixReplace, ReplacementFilesOfKilledRunsAreRemovedFromTheFoldersWritten) {
+    // A process that has ended, and one that still runs (this test's parent).
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const auto name = [](long pid, int n) {
+        return ".tessivar-" + std::to_string(pid) + "-1f2e3d-" + std::to_string(n) + ".tmp";
+    };
+    const std::string deadOld = name(ended, 1), deadFresh = name(ended, 2);
+    const std::string runningFresh = name(::getppid(), 3), runningHourOld = name(::getppid(), 4);
+    const std::string ownFile = name(::getpid(), 5);
+    for (const std::string& n : {deadOld, deadFresh, runningFresh, runningHourOld, ownFile})
+        put(n, "partial");
+    age(at(deadOld), 60);
+    age(at(runningHourOld), 2 * 60 * 60);
+    age(at(ownFile), 2 * 60 * 60);
+    put(".tessivar-notours.tmp", "user's");
+    put("Kept.java.tmp", "user's");
+    fs::create_directory(at(name(ended, 6)));  // a folder of that name is not one of ours
+    fs::create_symlink(at("Kept.java.tmp"), at(name(ended, 7)));
+    age(at(".tessivar-notours.tmp"), 2 * 60 * 60);
+
+    // Other folders are left alone until written to.
+    fs::create_directory(at("other"));
+    put("other/" + deadOld, "partial");
+    age(at("other/" + deadOld), 60);
+
+    auto file = files.openForWriting(at("A.java"));
+    ASSERT_TRUE(file && file->write("a") && file->close());
+    EXPECT_THAT(names(), UnorderedElementsAre(".tessivar-notours.tmp", deadFresh, ownFile, runningFresh, name(ended, 6),
+                                     name(ended, 7), "A.java", "Kept.java.tmp", "other"));
+    EXPECT_TRUE(fs::exists(at("other/" + deadOld)));
+}
+
+TEST_P(PosixReplace, FolderThroughALinkStaysWithinOnlyWhereTheLinkLeadsInside) {
+    fs::create_directories(at("dest/src"));
+    fs::create_directories(at("outside"));
+    fs::create_symlink(at("outside"), at("dest/src/away"));
+    fs::create_symlink(at("dest/src"), at("dest/inside"));
+    fs::create_symlink(at("dest"), at("destLink"));
+    EXPECT_TRUE(files.staysWithin(at("dest/src/p"), at("dest")));
+    EXPECT_TRUE(files.staysWithin(at("dest/inside/p/q"), at("dest")));
+    EXPECT_FALSE(files.staysWithin(at("dest/src/away"), at("dest")));
+    EXPECT_FALSE(files.staysWithin(at("dest/src/away/not/yet/made"), at("dest")));
+    // The destination given through a link of its own is the folder the link leads to.
+    EXPECT_TRUE(files.staysWithin(at("destLink/src/p"), at("destLink")));
+    EXPECT_FALSE(files.staysWithin(at("destLink/src/away/p"), at("destLink")));
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST(PosixFileSystem, FullDiskIsReportedAtClose) {
     ASSERT_TRUE(file.open("/dev/full"));
     file.writeLine("lost");
     EXPECT_FALSE(file.close());
-    EXPECT_THAT(log.failures, ElementsAre("/dev/full cannot be written"));
+    EXPECT_THAT(log.failures, ElementsAre("/dev/full cannot be written (No space left on device)"));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));  // written, never replaced
 }
 

@@ -226,6 +226,59 @@ TEST(RegExport, RootsDeletionsAndIgnoredRoots) {
     EXPECT_TRUE(roots.classesRoot.subkeys.empty());
 }
 
+TEST(RegExport, RepeatedAndRemovedValuesSettleAsReadInOrder) {
+    RegRoots roots;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n"
+                                "[HKEY_CLASSES_ROOT\\K]\n\"Name\"=\"1\"\n\"b\"=\"x\"\n\"NAME\"=\"2\"\n"
+                                "[HKEY_CLASSES_ROOT\\Other]\n@=\"o\"\n"
+                                "[HKEY_CLASSES_ROOT\\K]\n\"name\"=\"3\"\n\"Gone\"=\"g\"\n\"gone\"=-\n"
+                                "\"Again\"=\"1\"\n\"AGAIN\"=-\n\"again\"=\"2\"\n\"never\"=-\n",
+                                roots));
+    const RegNode* key = roots.classesRoot.find("K");
+    ASSERT_TRUE(key);
+    const auto values = regValues(*key);
+    std::vector<std::string> names;
+    for (const auto& [name, value] : values) names.push_back(name + "=" + value.text());
+    // The first spelling since the name was last removed, with the last data.
+    EXPECT_EQ(names, (std::vector<std::string>{"again=2", "b=x", "Name=3"}));
+    EXPECT_EQ(valueAt(roots.classesRoot, "K", "NaMe")->text(), "3");
+    EXPECT_FALSE(valueAt(roots.classesRoot, "K", "gone"));
+    EXPECT_FALSE(valueAt(roots.classesRoot, "K", "never"));
+    EXPECT_EQ(valueAt(roots.classesRoot, "Other", "")->text(), "o");
+}
+
+TEST(RegExport, LargeUnicodeExportsDecodeAsAWhole) {
+    // Long enough that the text is decoded in pieces; a character outside the BMP (a surrogate pair)
+    // sits at every offset around the first piece's end.
+    std::u16string text = u"Windows Registry Editor Version 5.00\r\n[HKEY_CLASSES_ROOT\\K]\r\n";
+    int expected = 0;
+    while (text.size() < (1u << 16) + 64) {
+        text += u"\"v" + std::u16string(1, static_cast<char16_t>(u'a' + expected % 26)) +
+                std::u16string(1, static_cast<char16_t>(u'a' + expected / 26 % 26)) +
+                std::u16string(1, static_cast<char16_t>(u'a' + expected / 676 % 26)) + u"\"=\"\U0001F600\"\r\n";
+        ++expected;
+    }
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    for (int shift = 0; shift < 12; ++shift) {
+        SCOPED_TRACE(shift);
+        RegRoots roots;
+        // Blanks after the header keep the text valid while moving every pair by one unit.
+        std::string padded = bytes.substr(0, 2 + 2 * 36);
+        for (int i = 0; i < shift; ++i) padded += std::string(" \0", 2);
+        padded += bytes.substr(2 + 2 * 36);
+        ASSERT_FALSE(parseRegExport(padded, roots));
+        const RegNode* key = roots.classesRoot.find("K");
+        ASSERT_TRUE(key);
+        const auto values = regValues(*key);
+        ASSERT_EQ(values.size(), static_cast<std::size_t>(expected));
+        for (const auto& [name, value] : values) ASSERT_EQ(value.text(), "\xF0\x9F\x98\x80") << name;
+    }
+}
+
 struct Malformed {
     const char* what;
     std::string text;

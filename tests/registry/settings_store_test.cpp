@@ -2,14 +2,22 @@
 // (exists or not, bounded reads, only create() makes the store).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <thread>
 
 #include "engine/posix/settings_file.h"
 #include "engine/registry_settings_store.h"
@@ -245,6 +253,111 @@ TEST(SettingsFile, ReplacesAtomicallyThroughALink) {
     std::size_t entries = 0;
     for (const auto& e : fs::directory_iterator(real.parent_path())) entries += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(entries, 1u);  // no temporary file left behind
+}
+
+// `body` run in a child process that is killed if it takes over ten seconds: true when it returned true.
+bool inChildWithin10s(const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsFile, OnlyARegularFileIsReadAndAFailedSaveSaysWhy) {
+    TempConfig config;
+    fs::create_directories(fs::path(config.file()).parent_path());
+    // A pipe in the file's place: neither reading nor saving waits for a writer.
+    ASSERT_EQ(::mkfifo(config.file().c_str(), 0600), 0);
+    EXPECT_TRUE(inChildWithin10s([&] {
+        SettingsFile store(config.file());
+        return !store.exists() && !store.read("Path", 260) && !store.create() &&
+               store.failure() == config.file() + " is not a regular file";
+    }));
+    fs::remove(config.file());
+
+    // A folder in the file's place.
+    fs::create_directory(config.file());
+    SettingsFile store(config.file());
+    EXPECT_FALSE(store.create());
+    EXPECT_EQ(store.failure(), config.file() + " is not a regular file");
+
+    // The folder of the file cannot be made.
+    TempConfig blocked;
+    std::ofstream(blocked.dir / "tessivar") << "a file";
+    SettingsFile cannotMake(blocked.file());
+    EXPECT_FALSE(cannotMake.create());
+    EXPECT_NE(cannotMake.failure().find("Not a directory"), std::string::npos) << cannotMake.failure();
+
+    // A save that cannot be written (here: beyond the file size limit, as on a full disk) says why, and
+    // the file stays as it was.
+    TempConfig full;
+    SettingsFile limited(full.file());
+    ASSERT_TRUE(limited.create());
+    const auto sizeBefore = fs::file_size(full.file());
+    {
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = sizeBefore + 10;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto why = saveSettings(limited, sample());
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, savedSignal);
+        EXPECT_EQ(why, full.file() + ": File too large");
+    }
+    EXPECT_EQ(fs::file_size(full.file()), sizeBefore);
+    EXPECT_EQ(saveSettings(limited, sample()), std::nullopt);
+    EXPECT_TRUE(limited.failure().empty());
+
+    // The file replaced by a folder between the create and the save.
+    fs::remove(full.file());
+    fs::create_directory(full.file());
+    EXPECT_FALSE(limited.writeTogether({{"Path", "/x"}}));
+    EXPECT_EQ(limited.failure(), full.file() + " is not a regular file");
+}
+
+TEST(SettingsFile, SavesOfTwoProcessesAtOnceFollowEachOther) {
+    TempConfig config;
+    ASSERT_TRUE(SettingsFile(config.file()).create());
+    // Each process saves its own value and a shared one, again and again: a save made from what was read
+    // before another process's save would drop that process's own value.
+    constexpr int kProcesses = 4, kSaves = 25;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SettingsFile store(config.file());
+            bool ok = true;
+            for (int i = 0; i < kSaves; ++i)
+                ok = store.writeTogether({{"Own" + std::to_string(p), std::to_string(i)}, {"Shared", std::to_string(p)}}) && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsFile store(config.file());
+    for (int p = 0; p < kProcesses; ++p) EXPECT_EQ(store.read("Own" + std::to_string(p), 260), std::to_string(kSaves - 1));
+
+    // A save waits for one another process has under way, and fails rather than wait for good.
+    const int held = ::open((config.file() + ".lock").c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::thread release([held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ::flock(held, LOCK_UN);
+    });
+    EXPECT_TRUE(store.write("Path", "/after"));
+    release.join();
+    ::close(held);
+    EXPECT_EQ(store.read("Path", 260), "/after");
 }
 
 TEST(SettingsFile, DefaultPathFollowsXdgConfigHome) {

@@ -47,6 +47,7 @@ bool MemoryFileSystem::exists(const std::string& path) {
 
 bool MemoryFileSystem::makeFolder(const std::string& path) {
     const std::string p = normal(path);
+    if (isFolder(p)) return true;  // made meanwhile by another run
     if (exists(p)) return false;
     const std::string parent = parentOf(p);
     if (!parent.empty() && !isFolder(parent) && parent != ".") return false;

@@ -2,10 +2,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "typelib/file_bytes.h"
+#include "typelib/platform_loader.h"
+#include "typelib/posix/file_registry.h"
 
 namespace tessivar {
 namespace {
@@ -51,6 +59,65 @@ TEST_F(FileBytesTest, RefusesMissingFilesFoldersAndFilesOverTheLimit) {
     EXPECT_FALSE(readFileBytes(file("big.reg", std::string(101, 'x')), 100, why));
     EXPECT_EQ(why, "is larger than the 100 bytes such a file may have");
     EXPECT_TRUE(readFileBytes(file("limit.reg", std::string(100, 'x')), 100, why));
+}
+
+// Whether `body` returns true in a child process within ten seconds (a read that waits for good fails).
+bool inChildWithin10s(const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(FileBytesTest, OnlyRegularFilesAreReadAndPipesAndDevicesNeverWait) {
+    const std::string pipe = (folder_ / "pipe.tlb").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_TRUE(inChildWithin10s([&] {
+        std::string why;
+        return !readFileBytes(pipe, 1 << 20, why) && why == "is not a regular file";
+    }));
+
+    // /dev/zero never ends: refused before a byte is read, whatever the limit.
+    const long before = peakKilobytes();
+    std::string why;
+    EXPECT_FALSE(readFileBytes("/dev/zero", std::uint64_t{1} << 30, why));
+    EXPECT_EQ(why, "is not a regular file");
+    EXPECT_LT(peakKilobytes() - before, 16 * 1024);
+
+    // The same for a library, a registered library path, system.reg and a registry export.
+    const fs::path prefix = folder_ / "prefix";
+    fs::create_directories(prefix / "drive_c/lib");
+    ASSERT_EQ(::mkfifo((prefix / "system.reg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((prefix / "drive_c/lib/x.tlb").c_str(), 0600), 0);
+    EXPECT_TRUE(inChildWithin10s([&] {
+        const auto loader = makePlatformTypeLibLoader(nullptr);
+        std::shared_ptr<const TypeLib> lib;
+        return loader->load(pipe, lib) != kOk;
+    }));
+    EXPECT_TRUE(inChildWithin10s([&] {
+        auto registry = registryFromExport("REGEDIT4\r\n", DriveMap{{'c', (prefix / "drive_c").string()}});
+        if (!registry.registry) return false;
+        const auto loader = makePlatformTypeLibLoader(registry.registry.get());
+        std::shared_ptr<const TypeLib> lib;
+        return loader->load("C:\\lib\\x.tlb", lib) != kOk;
+    }));
+    EXPECT_TRUE(inChildWithin10s([&] {
+        const RegistryOpenResult opened = openWinePrefixRegistry(prefix.string());
+        return !opened.registry && opened.error == (prefix / "system.reg").string() + ": is not a regular file";
+    }));
+    EXPECT_TRUE(inChildWithin10s([&] {
+        const RegistryOpenResult opened = openRegExportRegistry(pipe, {});
+        return !opened.registry && opened.error == pipe + ": is not a regular file";
+    }));
 }
 
 }  // namespace

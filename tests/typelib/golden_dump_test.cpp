@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/memory_typelib.h"
 #include "tests/typelib/reader_test_support.h"
 #include "typelib/dump.h"
 
@@ -37,6 +38,17 @@ void expectGolden(const GoldenCase& c) {
                       << goldenPath << ".actual. Regenerate with:\n  build/dev/tessivar dump '" << c.path
                       << "' --search-folder " << testing::kWineLibDir << " -o " << goldenPath;
     }
+}
+
+TEST(Dump, NamesOfReferencedTypesCannotWriteControlCharacters) {
+    const auto lib = test::MemoryTypeLib::create("Lib\x1b[2J", Guid{});
+    const unsigned iface = lib->addInterface("IEvil\r\nimpl 9 forged", Guid{}, TKIND_DISPATCH, 0x1040);
+    const unsigned coclass = lib->addCoClass("Widget", Guid{});
+    lib->implement(coclass, iface, IMPLTYPEFLAG_FDEFAULT);
+    const std::string text = dumpTypeLib(*lib);
+    EXPECT_NE(text.find("impl 0 flags 0x1 IEvil\\x0D\\x0Aimpl 9 forged:DISPATCH@Lib\\x1B[2J#0\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
 }
 
 TEST(GoldenDump, OurFixtures) {

@@ -59,14 +59,40 @@ TEST_F(WindowsDisk, FoldersAndFilesAreToldApartAndMadeOneLevelAtATime) {
     EXPECT_FALSE(fs.makeFolder(root + "\\a\\b"));  // the parent is missing
     EXPECT_TRUE(makeFolderPath(fs, root + "\\a\\b"));
     EXPECT_TRUE(fs.isFolder(root + "\\a\\b"));
-    EXPECT_FALSE(fs.makeFolder(root + "\\a"));  // exists already
+    EXPECT_TRUE(fs.makeFolder(root + "\\a"));  // there already, as another run may have made it
     auto file = fs.openForWriting(root + "\\a\\f.txt");
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(file->close());
+    EXPECT_FALSE(fs.makeFolder(root + "\\a\\f.txt"));  // a file stands there
+    EXPECT_FALSE(fs.lastFailure().empty());
     EXPECT_TRUE(fs.exists(root + "\\a\\f.txt"));
     EXPECT_FALSE(fs.isFolder(root + "\\a\\f.txt"));
     EXPECT_FALSE(fs.exists(root + "\\a\\g.txt"));
     EXPECT_EQ(fs.openForWriting(root + "\\missing\\f.txt"), nullptr);
+}
+
+TEST_F(WindowsDisk, ReplacementFilesOfKilledRunsAreRemovedFromTheFoldersWritten) {
+    // Process 4 is never one this test could be; a file of it an hour old is stale, a fresh one of
+    // this process is not.
+    const std::string stale = ".tessivar-4-abc-1.tmp";
+    const std::string own = ".tessivar-" + std::to_string(GetCurrentProcessId()) + "-abc-2.tmp";
+    for (const std::string& name : {stale, own, std::string("notes.tmp")}) std::ofstream(root + "\\" + name) << "partial";
+    const HANDLE h = CreateFileA((root + "\\" + stale).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= 2ull * 60 * 60 * 10000000;
+    FILETIME old{t.LowPart, t.HighPart};
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &old));
+    CloseHandle(h);
+
+    auto file = fs.openForWriting(root + "\\A.java");
+    ASSERT_TRUE(file && file->write("a") && file->close());
+    EXPECT_THAT(names(), ::testing::UnorderedElementsAre(own, "A.java", "notes.tmp"));
 }
 
 TEST_F(WindowsDisk, BytesAreWrittenExactlyAndAnExistingFileIsEmptiedFirst) {

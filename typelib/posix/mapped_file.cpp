@@ -1,4 +1,4 @@
-// Whole files mapped read-only; read into memory where a file cannot be mapped (pipes, special files).
+// Whole regular files mapped read-only; read into memory where a file cannot be mapped.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -64,7 +64,9 @@ std::unique_ptr<const FileBytes> readAll(int fd, std::uint64_t maxBytes, std::st
 }  // namespace
 
 std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes, std::string& why) {
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting: a pipe would wait for a writer for good, a device for a carrier. Only
+    // what fstat then calls a regular file is read, so neither a pipe nor /dev/zero is ever read from.
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
         why = readFailure(errno);
@@ -74,7 +76,15 @@ std::unique_ptr<const FileBytes> readFileBytes(const std::string& path, std::uin
         why = readFailure(EISDIR);
         return nullptr;
     }
-    if (!S_ISREG(st.st_mode) || st.st_size == 0) return readAll(fd.get(), maxBytes, why);
+    if (!S_ISREG(st.st_mode)) {
+        why = "is not a regular file";
+        return nullptr;
+    }
+    // A regular file never waits, but the flag would still let a lease or a mandatory lock refuse reads.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) (void)::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    // Files that say they are empty may still hold bytes (those of /proc): read, up to the limit.
+    if (st.st_size == 0) return readAll(fd.get(), maxBytes, why);
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         why = tooLarge(maxBytes);
         return nullptr;

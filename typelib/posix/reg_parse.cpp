@@ -557,22 +557,44 @@ ExportRoot exportRoot(std::string_view name) {
     return ExportRoot::Unknown;
 }
 
-// The export's text as UTF-8, or an error message.
-std::optional<std::string> decodeExport(std::string_view bytes, std::string& text) {
+bool isValidUtf8(std::string_view s);
+
+// The export's text as UTF-8 in `text`, or an error message. Text that already is UTF-8 is viewed where
+// it lies; other text is decoded into `storage` without a second copy of the whole file: a large
+// export's text then costs memory once, not three times.
+std::optional<std::string> decodeExport(std::string_view bytes, std::string& storage, std::string_view& text) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
         bytes.remove_prefix(2);
         if (bytes.size() % 2 != 0) return std::string("the UTF-16 text ends in the middle of a character");
-        std::u16string units(bytes.size() / 2, u'\0');
-        for (std::size_t i = 0; i < units.size(); ++i)
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+        // In pieces that never split a surrogate pair, so each converts as the whole would.
+        constexpr std::size_t kPieceUnits = 1 << 16;
+        storage.reserve(bytes.size() / 2);
+        std::u16string units;
+        const std::size_t total = bytes.size() / 2;
+        for (std::size_t at = 0; at < total;) {
+            std::size_t end = std::min(total, at + kPieceUnits);
+            const auto unitAt = [&](std::size_t i) {
+                return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                              (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-        text = fromUtf16(units);
+            };
+            if (end < total && unitAt(end - 1) >= 0xD800 && unitAt(end - 1) < 0xDC00) --end;
+            units.resize(end - at);
+            for (std::size_t i = at; i < end; ++i) units[i - at] = unitAt(i);
+            storage += fromUtf16(units);
+            at = end;
+        }
+        text = storage;
         return std::nullopt;
     }
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF)
         return std::string("big-endian UTF-16 is not a registry export form");
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    text = ansiToUtf8(bytes);
+    if (isValidUtf8(bytes)) {
+        text = bytes;
+        return std::nullopt;
+    }
+    storage = ansiToUtf8(bytes);
+    text = storage;
     return std::nullopt;
 }
 
@@ -615,13 +637,22 @@ std::string ansiToUtf8(std::string_view bytes) {
                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    // In pieces: each byte is one character, so the pieces convert as the whole would, without a
+    // UTF-16 copy of all of it.
+    std::string text;
+    text.reserve(bytes.size());
     std::u16string units;
-    units.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        units.push_back(b >= 0x80 && b < 0xA0 ? k1252[b - 0x80] : static_cast<char16_t>(b));
+    while (!bytes.empty()) {
+        const std::string_view piece = bytes.substr(0, std::size_t{1} << 16);
+        bytes.remove_prefix(piece.size());
+        units.clear();
+        for (char c : piece) {
+            const auto b = static_cast<unsigned char>(c);
+            units.push_back(b >= 0x80 && b < 0xA0 ? k1252[b - 0x80] : static_cast<char16_t>(b));
+        }
+        text += fromUtf16(units);
     }
-    return fromUtf16(units);
+    return text;
 }
 
 namespace {
@@ -741,14 +772,16 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
 
 bool findRegValue(const RegNode& key, std::string_view name, RegValue& out) {
     if (!key.valueLines.empty()) return findWineValue(key, name, out);
-    const auto it = key.values.find(name);
-    if (it == key.values.end()) return false;
-    out = it->second;
+    const auto it = std::lower_bound(key.values.begin(), key.values.end(), name,
+                                     [](const StoredValue& v, std::string_view n) { return RegNameLess()(v.name(), n); });
+    if (it == key.values.end() || RegNameLess()(name, it->name())) return false;
+    out = it->value();
     return true;
 }
 
 std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key) {
-    std::map<std::string, RegValue, RegNameLess> values = key.values;
+    std::map<std::string, RegValue, RegNameLess> values;
+    for (const StoredValue& v : key.values) values.emplace(std::string(v.name()), v.value());
     std::string scratch, why;
     std::string_view name;
     forEachValueLine(key, [&](Lines& lines, std::string_view line, std::string_view) {
@@ -761,8 +794,9 @@ std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key) {
 }
 
 std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& roots, std::size_t maxEntries) {
-    std::string text;
-    if (auto bad = decodeExport(bytes, text)) return RegParseError{1, *bad};
+    std::string storage;
+    std::string_view text;
+    if (auto bad = decodeExport(bytes, storage, text)) return RegParseError{1, *bad};
     Lines lines(text);
     std::string_view line;
     std::string why;
@@ -826,12 +860,14 @@ std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& ro
         std::optional<RegValue> value;
         if (!readExportData(lines, trimLeft(line.substr(pos + 1)), unicode, value, why)) return fail(why);
         if (!key) continue;
-        if (value && !key->values.contains(name) && !budget.take(why)) return fail(why);
-        if (value)
-            key->values.insert_or_assign(std::move(name), std::move(*value));
-        else if (const auto it = key->values.find(name); it != key->values.end())
-            key->values.erase(it);
+        // Every line is kept until the end, where each name's last assignment wins: sorting once beats
+        // looking each name up among what may be a million values of one key.
+        if (!budget.take(why)) return fail(why);
+        key->values.push_back(value ? StoredValue(name, *value) : StoredValue::removal(name));
     }
+    roots.classesRoot.settleValues();
+    roots.localMachine.settleValues();
+    roots.currentUser.settleValues();
     return std::nullopt;
 }
 

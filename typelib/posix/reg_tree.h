@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,11 +27,32 @@ struct RegNameLess {
     bool operator()(std::string_view a, std::string_view b) const { return compareIgnoreCase(a, b) < 0; }
 };
 
+// One value line of a regedit export: its name and its data in one block of memory, as a large export
+// holds millions of them.
+class StoredValue {
+public:
+    StoredValue(std::string_view name, const RegValue& value);
+    // A "name"=- line, which removes the value again.
+    static StoredValue removal(std::string_view name);
+
+    std::string_view name() const { return {block_.get(), nameSize_}; }
+    bool removes() const { return removes_; }
+    RegValue value() const;
+
+private:
+    StoredValue(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data, bool removes);
+
+    std::unique_ptr<char[]> block_;
+    std::uint32_t nameSize_ = 0, dataSize_ = 0, type_ = 0;
+    bool removes_ = false;
+};
+
 struct RegNode {
     // Each subkey under the name it was first stored with.
     std::map<std::string, std::unique_ptr<RegNode>, RegNameLess> subkeys;
-    // Values of a regedit export.
-    std::map<std::string, RegValue, RegNameLess> values;
+    // Values of a regedit export: every value line in file order while the file is read, then one
+    // entry per name sorted by RegNameLess (see settleValues).
+    std::vector<StoredValue> values;
     // Values of a Wine registry file, read when asked for: the run of value lines below each of this
     // key's key lines, in file order, as views of the file. A key line seldom appears more than once,
     // so the first run is kept in place.
@@ -43,6 +65,9 @@ struct RegNode {
     RegNode* find(std::string_view path) { return const_cast<RegNode*>(std::as_const(*this).find(path)); }
     // Removes the direct subkey of that name with everything below it.
     void remove(std::string_view name);
+    // Turns the value lines of this key and every key below into their outcome: each name under the
+    // spelling it had first since it was last removed, with its last data; removed names go.
+    void settleValues();
 };
 
 // The roots a file-backed registry offers. HKEY_CLASSES_ROOT is the explicit classes root (exports
