@@ -17,6 +17,7 @@
 
 #include "engine/registry_settings_store.h"
 #include "mapping/text.h"
+#include "typelib/posix/descriptor.h"
 
 namespace tessivar {
 namespace {
@@ -72,21 +73,6 @@ std::optional<std::size_t> findEntry(const std::vector<std::string>& lines, std:
         if (const auto n = entryName(lines[i]); n && equalsIgnoreCase(*n, name)) return i;
     return std::nullopt;
 }
-
-// A descriptor closed when it goes (which also lets go of a lock taken on it).
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool readAll(int fd, std::string& bytes) {
     std::size_t done = 0;

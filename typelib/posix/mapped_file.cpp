@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "typelib/file_bytes.h"
+#include "typelib/posix/descriptor.h"
 
 namespace tessivar {
 namespace {
@@ -22,20 +23,6 @@ public:
 private:
     void* at_;
     std::size_t size_;
-};
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 std::string tooLarge(std::uint64_t maxBytes) {
