@@ -22,11 +22,13 @@
 #include "engine/posix/settings_file.h"
 #include "engine/registry_settings_store.h"
 #include "mapping/text.h"
+#include "support/child_process.h"
 
 namespace tessivar {
 namespace {
 
 namespace fs = std::filesystem;
+using test::inChildWithin10s;
 
 // A writable registry held in memory: key paths (compared ignoring case) to named values.
 class MemoryRegistry : public Registry {
@@ -253,17 +255,6 @@ TEST(SettingsFile, ReplacesAtomicallyThroughALink) {
     std::size_t entries = 0;
     for (const auto& e : fs::directory_iterator(real.parent_path())) entries += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(entries, 1u);  // no temporary file left behind
-}
-
-// `body` run in a child process that is killed if it takes over ten seconds: true when it returned true.
-bool inChildWithin10s(const std::function<bool()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::alarm(10);
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = -1;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(SettingsFile, OnlyARegularFileIsReadAndAFailedSaveSaysWhy) {

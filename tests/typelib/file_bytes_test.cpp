@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "support/child_process.h"
 #include "typelib/file_bytes.h"
 #include "typelib/platform_loader.h"
 #include "typelib/posix/file_registry.h"
@@ -19,6 +20,7 @@ namespace tessivar {
 namespace {
 
 namespace fs = std::filesystem;
+using test::inChildWithin10s;
 
 class FileBytesTest : public ::testing::Test {
 protected:
@@ -59,17 +61,6 @@ TEST_F(FileBytesTest, RefusesMissingFilesFoldersAndFilesOverTheLimit) {
     EXPECT_FALSE(readFileBytes(file("big.reg", std::string(101, 'x')), 100, why));
     EXPECT_EQ(why, "is larger than the 100 bytes such a file may have");
     EXPECT_TRUE(readFileBytes(file("limit.reg", std::string(100, 'x')), 100, why));
-}
-
-// Whether `body` returns true in a child process within ten seconds (a read that waits for good fails).
-bool inChildWithin10s(const std::function<bool()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::alarm(10);
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = -1;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 long peakKilobytes() {
