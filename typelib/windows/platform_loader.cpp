@@ -7,42 +7,13 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "typelib/file_bytes.h"
 #include "typelib/reader/file_loader.h"
 
 namespace tessivar {
 namespace {
-
-// The files the loader opened, by the platform's library object, so that a failure of one of their types
-// can name what the library refers to. The platform hands out the same object for a loaded library, also
-// from GetContainingTypeLib; the front end and its generation worker may both load.
-class LoadedFiles {
-public:
-    void add(ITypeLib* lib, const std::string& path) {
-        std::lock_guard lock(mutex_);
-        paths_[lib] = path;
-    }
-    void remove(ITypeLib* lib) {
-        std::lock_guard lock(mutex_);
-        paths_.erase(lib);
-    }
-    std::optional<std::string> pathOf(ITypeLib* lib) const {
-        std::lock_guard lock(mutex_);
-        const auto it = paths_.find(lib);
-        if (it == paths_.end()) return std::nullopt;
-        return it->second;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::map<ITypeLib*, std::string> paths_;
-};
-
-LoadedFiles& loadedFiles() {
-    static LoadedFiles files;
-    return files;
-}
 
 // The platform crashed inside a call (Wine 8.0 does for some inherited functions with broken defaults).
 constexpr HResult kPlatformCrashed = static_cast<HResult>(0x8000FFFF);
@@ -77,6 +48,44 @@ Guid guidOf(const GUID& g) {
     out.data3 = g.Data3;
     std::memcpy(out.data4.data(), g.Data4, 8);
     return out;
+}
+
+// The files the loader opened, by the library's GUID, version and locale, so that a failure of one of
+// their types can name what the library refers to: the library objects the platform hands out (also from
+// GetContainingTypeLib) do not say which file they came from. The front end and its generation worker
+// may both load.
+class LoadedFiles {
+public:
+    using Key = std::tuple<Guid, std::uint16_t, std::uint16_t, std::uint32_t>;
+    static std::optional<Key> keyOf(ITypeLib& lib) {
+        TLIBATTR* a = nullptr;
+        if (lib.GetLibAttr(&a) != S_OK || !a) return std::nullopt;
+        const Key key{guidOf(a->guid), a->wMajorVerNum, a->wMinorVerNum, a->lcid};
+        lib.ReleaseTLibAttr(a);
+        return key;
+    }
+    void add(ITypeLib& lib, const std::string& path) {
+        if (const auto key = keyOf(lib)) {
+            std::lock_guard lock(mutex_);
+            paths_[*key] = path;
+        }
+    }
+    std::optional<std::string> pathOf(ITypeLib& lib) const {
+        const auto key = keyOf(lib);
+        std::lock_guard lock(mutex_);
+        const auto it = key ? paths_.find(*key) : paths_.end();
+        if (it == paths_.end()) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::map<Key, std::string> paths_;
+};
+
+LoadedFiles& loadedFiles() {
+    static LoadedFiles files;
+    return files;
 }
 
 TypeDesc typeDescOf(const TYPEDESC& td, int depth = 0) {
@@ -314,7 +323,7 @@ public:
     // the platform cannot load by their registration.
     std::vector<LibraryRef> missingLibraries() const override {
         std::vector<LibraryRef> missing;
-        const std::optional<std::string> path = loadedFiles().pathOf(lib_.get());
+        const std::optional<std::string> path = loadedFiles().pathOf(*lib_);
         if (!path) return missing;
         const reader::ResourcePath where = reader::splitResourcePath(*path);
         std::string why;
@@ -361,13 +370,8 @@ public:
         ITypeLib* lib = nullptr;
         const HRESULT hr = LoadTypeLib(wide.c_str(), &lib);
         if (hr == S_OK && lib) {
-            loadedFiles().add(lib, path);
-            // The last reference held here forgets the path; a library object the platform frees may be
-            // handed out again for another file.
-            out = std::shared_ptr<const ComTypeLib>(new ComTypeLib(adopt(lib)), [lib](const ComTypeLib* held) {
-                loadedFiles().remove(lib);
-                delete held;
-            });
+            loadedFiles().add(*lib, path);
+            out = std::make_shared<const ComTypeLib>(adopt(lib));
         }
         return hr;
     }
