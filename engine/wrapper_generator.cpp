@@ -206,6 +206,8 @@ bool WrapperGenerator::prepareDestination() {
     if (isFolder(files, destination)) return true;
     std::string problem;
     if (files.exists(destination)) {
+        // Another run may have made the folder since it was looked at.
+        if (isFolder(files, destination)) return true;
         problem = "is not a folder";
     } else {
         logLine("Creating folder: " + destination);

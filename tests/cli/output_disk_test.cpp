@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -286,7 +287,9 @@ TEST_F(OutputOnDisk, TwoRunsIntoOneFreshDestinationAtOnceBothSucceed) {
                 char go = 0;
                 ::close(ready[1]);
                 if (::read(ready[0], &go, 1) != 1) ::_exit(3);
-                ::_exit(generateAll("features64.tlb", dest));
+                const int status = generateAll("features64.tlb", dest);
+                if (status != 0) std::fprintf(stderr, "run %d of try %d:\n%s", run, attempt, err.c_str());
+                ::_exit(status);
             }
             children.push_back(child);
         }
