@@ -17,6 +17,16 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
     return info && info->typeAttr(attr) == kOk;
 }
 
+// "a", "a and b", "a, b and c".
+std::string listText(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
 std::string libraryText(const LibraryRef& lib) {
     std::string text = guidText(lib.guid) + " " + std::to_string(lib.majorVersion) + "." +
                        std::to_string(lib.minorVersion);
@@ -30,13 +40,10 @@ std::string lossCause(const std::vector<LibraryRef>& missing, HResult hr) {
         if (hr == kCantLoadLibrary) return "a type library it refers to cannot be loaded (" + hexStatus(hr) + ")";
         return "its type information cannot be read (" + hexStatus(hr) + ")";
     }
-    std::string names;
-    for (std::size_t i = 0; i < missing.size(); ++i) {
-        if (i > 0) names += i + 1 == missing.size() ? " and " : ", ";
-        names += libraryText(missing[i]);
-    }
-    return (missing.size() == 1 ? "the type library it refers to, " : "the type libraries it refers to, ") + names +
-           ", cannot be loaded";
+    std::vector<std::string> names;
+    for (const LibraryRef& lib : missing) names.push_back(libraryText(lib));
+    return (missing.size() == 1 ? "the type library it refers to, " : "the type libraries it refers to, ") +
+           listText(names) + ", cannot be loaded";
 }
 
 }  // namespace
@@ -51,12 +58,7 @@ std::string lossesText(const TypeLosses& losses) {
     add(losses.names, "member's parameter names", "members' parameter names");
     add(losses.references, "referenced type", "referenced types");
     add(losses.interfaces, "implemented interface", "implemented interfaces");
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
-        text += parts[i];
-    }
-    return text;
+    return listText(parts);
 }
 
 bool writesProxy(const TypeAttr& attr) {
@@ -80,10 +82,8 @@ void WrapperGenerator::logLine(const std::string& text) { services.ui.appendLog(
 void WrapperGenerator::reportLosses(const TypeEntry& entry) {
     if (!losses.any()) return;
     const TypeLosses lost = std::exchange(losses, TypeLosses{});
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
     std::vector<LibraryRef> missing;
-    if (entry.typeInfo && entry.typeInfo->containingTypeLib(lib, index) == kOk && lib)
+    if (const auto lib = entry.typeInfo ? containingLibrary(*entry.typeInfo) : nullptr)
         missing = lib->missingLibraries();
     std::string line = "Incomplete: " + entry.name + " of " + currentLibName + " lost " + lossesText(lost) + ": " +
                        lossCause(missing, lost.firstFailure);
@@ -105,10 +105,8 @@ const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry
     const auto [known, added] = interfaceTypeLibPaths_.try_emplace(entry.guidText);
     if (!added) return known->second;
     known->second = findInterfaceTypeLibPath(services.registry, entry.guidText);
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (known->second.empty() && entry.typeInfo && entry.typeInfo->containingTypeLib(lib, index) == kOk && lib)
-        known->second = lib->builtInName().value_or("");
+    if (known->second.empty() && entry.typeInfo)
+        if (const auto lib = containingLibrary(*entry.typeInfo)) known->second = lib->builtInName().value_or("");
     return known->second;
 }
 

@@ -66,18 +66,11 @@ bool isSpecialRecord(const std::string& name) {
     return name == "tagPOINT" || name == "tagRECT" || name == "wireHDC" || name == "wireHWND";
 }
 
-std::shared_ptr<const TypeLib> containingLib(const TypeInfo& type) {
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (type.containingTypeLib(lib, index) != kOk) return nullptr;
-    return lib;
-}
-
 // A coclass used as a type: it gets its CoClass file, its interfaces are generated, and code refers to
 // it through its default interface.
 TypeDesc resolveCoClass(TypeRecorder& generator, TypeDesc result, const std::shared_ptr<const TypeInfo>& coClass,
                         const TypeAttr& attr, std::string& javaType) {
-    const auto lib = containingLib(*coClass);
+    const auto lib = containingLibrary(*coClass);
     if (!lib) throw ComError(kPointerError);
     generator.addCoClass(ClassEntry{"", guidText(attr.guid), javaType, "", lib});
     registerCoClassInterfaces(generator, coClass);
@@ -255,7 +248,7 @@ std::string defaultInterfaceName(const TypeInfo& coClass) {
 
 std::string qualifiedTypeName(const TypeRecorder& generator, const TypeInfo& type, const std::string& name) {
     const std::string javaName = javaIdentifier(name, JavaNameUse::Type);
-    const auto lib = containingLib(type);
+    const auto lib = containingLibrary(type);
     if (!lib) return javaName;
     const std::string libName = libraryName(*lib);
     if (libName == generator.currentLibName) return javaName;

@@ -23,6 +23,13 @@ std::string libraryName(const TypeLib& lib) {
     return *doc.name;
 }
 
+std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& info) {
+    std::shared_ptr<const TypeLib> lib;
+    unsigned index = 0;
+    if (info.containingTypeLib(lib, index) != kOk) return nullptr;
+    return lib;
+}
+
 const char* ComError::what() const noexcept {
     switch (static_cast<std::uint32_t>(hr_)) {
         case 0x80004003u: return "a required interface pointer is missing (E_POINTER)";

@@ -258,6 +258,8 @@ public:
 // Convenience wrappers for the common "name only" documentation call; empty on failure.
 std::string typeName(const TypeInfo& info, MemberId memid = kMemberIdNil);
 std::string libraryName(const TypeLib& lib);
+// GetContainingTypeLib without the index; null on failure.
+std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& info);
 // A status as the platform's tools print it: "0x80029C4A".
 std::string hexStatus(HResult hr);
 

@@ -61,6 +61,12 @@ TypeDesc withLevel(const TypeDesc& td, unsigned level) {
     return out;
 }
 
+// Adds the library `import` names to `libraries` unless it is there already.
+void addLibraryOnce(std::vector<LibraryRef>& libraries, const ImportRecord& import) {
+    LibraryRef ref{import.libGuid, import.majorVersion, import.minorVersion, import.lcid, import.fileName};
+    if (std::find(libraries.begin(), libraries.end(), ref) == libraries.end()) libraries.push_back(std::move(ref));
+}
+
 // Parameters a dispatch view hides: a trailing [retval], then a trailing [lcid].
 std::size_t dispatchParamCount(const FuncRecord& f) {
     std::size_t n = f.params.size();
@@ -290,10 +296,7 @@ std::vector<LibraryRef> ReaderTypeLib::missingLibraries() const {
     std::vector<LibraryRef> missing;
     std::lock_guard lock(importMutex_);
     for (const auto& [offset, result] : importMemo_) {
-        if (result.first == kOk) continue;
-        const ImportRecord& import = image_.imports.at(offset);
-        LibraryRef ref{import.libGuid, import.majorVersion, import.minorVersion, import.lcid, import.fileName};
-        if (std::find(missing.begin(), missing.end(), ref) == missing.end()) missing.push_back(std::move(ref));
+        if (result.first != kOk) addLibraryOnce(missing, image_.imports.at(offset));
     }
     return missing;
 }
@@ -741,9 +744,7 @@ std::vector<LibraryRef> importedLibraries(std::span<const std::byte> file, std::
     std::vector<LibraryRef> libraries;
     if (!imageOf(file, resourceId, image).ok()) return libraries;
     for (const auto& [offset, import] : image.imports) {
-        if (!import.valid) continue;
-        LibraryRef ref{import.libGuid, import.majorVersion, import.minorVersion, import.lcid, import.fileName};
-        if (std::find(libraries.begin(), libraries.end(), ref) == libraries.end()) libraries.push_back(std::move(ref));
+        if (import.valid) addLibraryOnce(libraries, import);
     }
     return libraries;
 }
