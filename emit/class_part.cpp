@@ -5,7 +5,7 @@
 #include "mapping/java_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "engine/source_file.h"
 #include "engine/wrapper_generator.h"
-#include "mapping/type_entry.h"
+#include "base/type_entry.h"
 
 namespace tessivar {
 

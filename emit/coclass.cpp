@@ -3,11 +3,11 @@
 
 #include <optional>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/java_text.h"
 #include "mapping/names.h"
 #include "mapping/path_names.h"
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/progid.h"
 
 namespace tessivar {

@@ -8,7 +8,7 @@
 #include "mapping/java_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
-#include "mapping/text.h"
+#include "base/text.h"
 #include "mapping/type_mapping.h"
 
 namespace tessivar {

@@ -7,8 +7,8 @@
 
 #include "engine/settings_store.h"
 #include "engine/wrapper_generator.h"
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 
 namespace tessivar {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "mapping/text.h"
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/text.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/names.h"
 #include "typelib/interface_path.h"
 

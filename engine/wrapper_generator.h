@@ -16,9 +16,9 @@
 #include "engine/source_file.h"
 #include "engine/type_recorder.h"
 #include "engine/user_interface.h"
-#include "mapping/text.h"
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/text.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 #include "typelib/registry.h"
 #include "typelib/typelib_api.h"
 

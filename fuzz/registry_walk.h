@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "typelib/catalogue.h"
 #include "typelib/progid.h"
 #include "typelib/registry.h"

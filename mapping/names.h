@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 

@@ -5,7 +5,7 @@
 
 #include "engine/file_system.h"
 #include "mapping/names.h"
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 namespace {

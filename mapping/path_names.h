@@ -9,7 +9,7 @@
 
 #include "engine/wrapper_generator.h"
 #include "mapping/java_words.h"
-#include "mapping/type_entry.h"
+#include "base/type_entry.h"
 
 namespace tessivar {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 
 namespace tessivar {
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "emit/coclass.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
 

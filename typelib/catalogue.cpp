@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/registry_lookups.h"
 
 namespace tessivar {

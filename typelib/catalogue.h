@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "typelib/class_entry.h"
+#include "base/class_entry.h"
 #include "typelib/registry.h"
 
 namespace tessivar {

@@ -1,8 +1,8 @@
 // LoadClassesFromFile, FindClass and ListImplementedInterfaces.
 #include "typelib/class_lookups.h"
 
-#include "mapping/guid_text.h"
-#include "mapping/text.h"
+#include "base/guid_text.h"
+#include "base/text.h"
 
 namespace tessivar {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {

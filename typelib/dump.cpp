@@ -76,13 +76,6 @@ std::string bare(std::string_view text) {
     return out;
 }
 
-std::string guidText(const Guid& g) {
-    char b[48];
-    std::snprintf(b, sizeof b, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
-                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
-    return b;
-}
-
 const char* kindName(int kind) {
     static const char* const names[] = {"ENUM", "RECORD", "MODULE", "INTERFACE", "DISPATCH", "COCLASS", "ALIAS", "UNION"};
     return kind >= 0 && kind < TKIND_MAX ? names[kind] : "?";

@@ -1,7 +1,7 @@
 // The registered type library file of an interface, for the header of a generated file.
 #include "typelib/interface_path.h"
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "typelib/registry_lookups.h"
 
 namespace tessivar {

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 
 namespace tessivar {
 namespace {

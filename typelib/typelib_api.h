@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/guid_text.h"
+
 namespace tessivar {
 
 // Status codes keep the platform's HRESULT values so both builds report the same numbers.
@@ -27,15 +29,6 @@ constexpr HResult kInvalidDataRead = static_cast<HResult>(0x80028018);   // TYPE
 constexpr HResult kLibNotRegistered = static_cast<HResult>(0x8002801D);  // TYPE_E_LIBNOTREGISTERED
 
 inline bool succeeded(HResult hr) { return hr >= 0; }
-
-struct Guid {
-    std::uint32_t data1 = 0;
-    std::uint16_t data2 = 0;
-    std::uint16_t data3 = 0;
-    std::array<std::uint8_t, 8> data4{};
-    friend bool operator==(const Guid&, const Guid&) = default;
-    friend auto operator<=>(const Guid&, const Guid&) = default;
-};
 
 using MemberId = std::int32_t;
 constexpr MemberId kMemberIdNil = -1;

@@ -7,7 +7,7 @@
 
 #include "app/cli/platform_services.h"
 #include "app/cli/registry_being_opened.h"
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/catalogue.h"
 #include "typelib/platform_loader.h"
 

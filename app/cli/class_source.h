@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 #include "typelib/class_lookups.h"
 #include "typelib/registry.h"
 #include "typelib/typelib_api.h"

@@ -9,8 +9,8 @@
 #include "engine/registry_settings_store.h"
 #include "engine/request.h"
 #include "engine/windows/windows_file_system.h"
-#include "mapping/type_entry.h"
-#include "typelib/class_entry.h"
+#include "base/type_entry.h"
+#include "base/class_entry.h"
 #include "typelib/typelib_api.h"
 #include "typelib/windows/registry_win.h"
 

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "engine/registry_settings_store.h"
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/posix/descriptor.h"
 
 namespace tessivar {

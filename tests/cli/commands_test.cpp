@@ -8,7 +8,7 @@
 #include "app/cli/cli_seams.h"
 #include "app/cli/commands.h"
 #include "app/cli/platform_services.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 #include "tests/typelib/reader_test_support.h"

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "emit/coclass.h"
-#include "mapping/guid_text.h"
-#include "mapping/text.h"
+#include "base/guid_text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 #include "support/golden_compare.h"
 #include "support/memory_typelib.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/wrapper_generator.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emit/enum_interface.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/golden_compare.h"
 #include "support/memory_typelib.h"

@@ -9,7 +9,7 @@
 #include "engine/wrapper_generator.h"
 #include "emit/javac_support.h"
 #include "support/golden_compare.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 

@@ -11,7 +11,7 @@
 #include "emit/javac_support.h"
 #include "engine/posix/posix_file_system.h"
 #include "engine/wrapper_generator.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 #include "typelib/class_lookups.h"

@@ -5,7 +5,7 @@
 #include "emit/coclass.h"
 #include "emit/enum_interface.h"
 #include "engine/build_file.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/type_mapping.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"

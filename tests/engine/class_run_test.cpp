@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/request.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 

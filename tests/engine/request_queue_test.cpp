@@ -13,7 +13,7 @@
 
 #include "engine/request.h"
 #include "engine/request_queue.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "support/fakes.h"
 #include "support/memory_typelib.h"
 

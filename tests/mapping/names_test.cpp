@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/file_system.h"
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/names.h"
-#include "mapping/text.h"
-#include "mapping/type_entry.h"
+#include "base/text.h"
+#include "base/type_entry.h"
 
 namespace tessivar {
 namespace {

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "mapping/type_mapping.h"
 #include "support/fakes.h"
 #include "support/golden_compare.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar::test {

@@ -1,7 +1,7 @@
 // FindTypeLibPath and FindInterfaceTypeLibPath: locale order, win32 before win64, expansion, limits.
 #include <gtest/gtest.h>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "tests/registry/registry_test_support.h"
 #include "typelib/registry_lookups.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/posix/file_registry.h"
 #include "typelib/posix/reg_parse.h"
 

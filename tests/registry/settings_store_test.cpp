@@ -21,7 +21,7 @@
 
 #include "engine/posix/settings_file.h"
 #include "engine/registry_settings_store.h"
-#include "mapping/text.h"
+#include "base/text.h"
 #include "support/child_process.h"
 
 namespace tessivar {

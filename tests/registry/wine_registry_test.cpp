@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 #include "tests/registry/wine_prefix.h"
 #include "typelib/catalogue.h"
 #include "typelib/posix/file_registry.h"

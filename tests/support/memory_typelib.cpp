@@ -1,7 +1,7 @@
 // The in-memory type library for tests.
 #include "support/memory_typelib.h"
 
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 
 namespace tessivar::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mapping/type_entry.h"
+#include "base/type_entry.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar::test {

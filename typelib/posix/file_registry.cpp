@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/file_bytes.h"
 #include "typelib/posix/reg_parse.h"
 

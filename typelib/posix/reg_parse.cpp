@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "mapping/text.h"
+#include "base/text.h"
 #include "typelib/file_bytes.h"
 #include "typelib/registry.h"
 

@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "typelib/typelib_api.h"
-
 namespace tessivar {
+
+class TypeInfo;  // the type library seam's, held and passed on here
 
 struct TypeEntry {
     std::string name;         // GetDocumentation(-1) of the type

@@ -1,7 +1,7 @@
 // The order of a run's coclass set.
-#include "typelib/class_entry.h"
+#include "base/class_entry.h"
 
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 

@@ -1,5 +1,5 @@
 // GUID <-> text conversions.
-#include "mapping/guid_text.h"
+#include "base/guid_text.h"
 
 #include <cstdint>
 

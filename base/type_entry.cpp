@@ -1,7 +1,7 @@
 // The order of TypeEntry sets.
-#include "mapping/type_entry.h"
+#include "base/type_entry.h"
 
-#include "mapping/text.h"
+#include "base/text.h"
 
 namespace tessivar {
 

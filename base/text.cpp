@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 conversion and the orders defined over program texts.
-#include "mapping/text.h"
+#include "base/text.h"
 
 #include <cstdint>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "typelib/typelib_api.h"
-
 namespace tessivar {
+
+class TypeLib;  // the type library seam's, held and passed on here
 
 struct ClassEntry {
     std::string typeLibGuid;  // type library GUID text
