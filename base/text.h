@@ -23,6 +23,15 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 std::u16string toUtf16(std::string_view utf8);
 std::string fromUtf16(std::u16string_view utf16);
+bool isValidUtf8(std::string_view text);
+
+// Text of bytes in the ANSI code page, Windows-1252, as the platform converts it: the five bytes the
+// code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same
+// number, so the portable and the Windows build read the same text.
+std::string ansiToUtf8(std::string_view ansi);
+
+// The path with every '\' turned into '/'.
+std::string nativePath(const std::string& path);
 
 // Appends the parts in order, each anything a std::string_view is made from (a template, so that
 // literal parts keep their lengths known when compiled). Generated text is built with it.

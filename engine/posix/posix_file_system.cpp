@@ -16,6 +16,8 @@
 #include <string>
 #include <utility>
 
+#include "base/text.h"
+
 namespace tessivar {
 namespace {
 
@@ -174,13 +176,6 @@ std::string resolvedExistingPart(std::string path) {
 }
 
 }  // namespace
-
-std::string nativePath(const std::string& path) {
-    std::string out = path;
-    for (char& c : out)
-        if (c == '\\') c = '/';
-    return out;
-}
 
 bool PosixFileSystem::isFolder(const std::string& path) {
     struct stat st {};

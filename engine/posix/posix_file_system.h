@@ -33,7 +33,4 @@ private:
     std::set<std::string> cleaned_;
 };
 
-// The path with every '\' turned into '/'.
-std::string nativePath(const std::string& path);
-
 }  // namespace tessivar

@@ -65,6 +65,41 @@ TEST(TextOrder, TypeEntriesOrderByGuidIgnoringCaseThenName) {
     EXPECT_EQ(set.begin()->name, "A");
 }
 
+// The ANSI code page as the Windows build converts it: 0x80..0x9F are Windows-1252 punctuation, the
+// five bytes it leaves undefined are the control characters of their number, the rest is Latin-1.
+// Bytes that happen to form UTF-8 are still ANSI.
+TEST(AnsiText, Windows1252WithTheUndefinedBytesAsControls) {
+    EXPECT_EQ(ansiToUtf8("plain"), "plain");
+    EXPECT_EQ(ansiToUtf8("\x80\x9F\xA0\xFF"), "\xE2\x82\xAC\xC5\xB8\xC2\xA0\xC3\xBF");
+    for (const char* undefined : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
+        SCOPED_TRACE(static_cast<unsigned>(static_cast<unsigned char>(undefined[0])));
+        EXPECT_EQ(toUtf16(ansiToUtf8(undefined)), std::u16string(1, static_cast<unsigned char>(undefined[0])));
+    }
+    EXPECT_EQ(ansiToUtf8("caf\xC3\xA9"), "caf\xC3\x83\xC2\xA9");
+    EXPECT_EQ(ansiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(AnsiText, Utf8ValidityAtEachKindOfFault) {
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("a\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF"));  // up to U+10FFFF
+    const struct {
+        const char* what;
+        const char* text;
+    } invalid[] = {
+        {"lone continuation byte", "\x80"},
+        {"lead byte at the end", "a\xC3"},
+        {"lead byte before ASCII", "\xE2\x82x"},
+        {"overlong form", "\xC0\xAF"},
+        {"surrogate", "\xED\xA0\x80"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80"},
+        {"no such lead byte", "\xF8\x88\x80\x80\x80"},
+    };
+    for (const auto& c : invalid) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(isValidUtf8(c.text));
+    }
+}
+
 TEST(TextReplace, LeftToRightWithoutRescanning) {
     EXPECT_EQ(replaceAll("$P$-$P$", "$P$", "x$P$"), "x$P$-x$P$");
     EXPECT_EQ(replaceAll("none", "$P$", "x"), "none");

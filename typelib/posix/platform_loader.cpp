@@ -1,7 +1,7 @@
 // The portable build's LoadTypeLib: the file reader, with paths mapped as the file-system seam maps them.
 #include "typelib/platform_loader.h"
 
-#include "engine/posix/posix_file_system.h"
+#include "base/text.h"
 #include "typelib/posix/file_registry.h"
 #include "typelib/reader/file_loader.h"
 

@@ -25,7 +25,7 @@ inline constexpr std::size_t kMaxRegEntries = 4'000'000;
 
 // A Wine registry file ("WINE REGISTRY Version 2"); its keys go below `root`. Every line is checked,
 // but values are not stored: each key keeps views of its value lines in `bytes`, which must outlive
-// the keys. A large file is read by two threads at once, with the same keys, values and errors.
+// the keys.
 [[nodiscard]] std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root,
                                                              std::size_t maxEntries = kMaxRegEntries);
 
@@ -41,8 +41,5 @@ bool findRegValue(const RegNode& key, std::string_view name, RegValue& out);
 
 // All values of a key, each under the spelling its name first had, with its last assignment.
 std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key);
-
-// Text of Windows-1252 bytes, kept as it is when it already is valid UTF-8.
-std::string ansiToUtf8(std::string_view bytes);
 
 }  // namespace tessivar

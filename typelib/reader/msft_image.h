@@ -136,7 +136,4 @@ ImageFormat imageFormat(Bytes image);
 // Decodes and validates a whole MSFT image.
 ReadStatus parseMsft(Bytes image, MsftImage& out);
 
-// Converts stored ANSI (Windows-1252) text to UTF-8.
-std::string ansiToUtf8(std::string_view text);
-
 }  // namespace tessivar::reader

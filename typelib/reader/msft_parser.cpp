@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "base/text.h"
 #include "typelib/reader/msft_image.h"
 
 namespace tessivar::reader {
@@ -494,32 +495,6 @@ ReadStatus parseMsft(Bytes image, MsftImage& out) {
     } catch (const Failure& f) {
         return f.status;
     }
-}
-
-std::string ansiToUtf8(std::string_view text) {
-    // Windows-1252 assigns 0x80-0x9F to punctuation; the rest of the high half is Latin-1.
-    static constexpr std::array<char16_t, 32> kHigh = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::string(text);
-    std::string out;
-    out.reserve(text.size() + text.size() / 2);
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        const char16_t u = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
 }
 
 }  // namespace tessivar::reader
