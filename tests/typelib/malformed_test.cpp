@@ -2,6 +2,7 @@
 // the expected status (or a library whose broken parts fail alone) rather than a crash or a hang.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "tests/typelib/reader_test_support.h"
@@ -42,15 +43,20 @@ struct Case {
     const char* file;
     std::function<void(Bytes&)> breakIt;
     HResult expected;
+    // What the reader says and where: the text describe() makes of its status ("success" when loaded).
+    const char* error;
 };
 
-void expectStatus(const Case& c, int line) {
+void expectStatus(const Case& c) {
+    SCOPED_TRACE(c.what);
     Bytes bytes = c.file ? fixture(c.file) : Bytes{};
     c.breakIt(bytes);
     std::shared_ptr<const TypeLib> lib;
-    EXPECT_EQ(load(bytes, lib), c.expected) << c.what << " (case at line " << line << ")";
+    reader::ReadStatus status;
+    EXPECT_EQ(reader::loadTypeLibFromBytes(bytes, 1, lib, &status), c.expected);
+    EXPECT_EQ(reader::describe(status), c.error);
     if (lib) {
-        EXPECT_FALSE(dumpTypeLib(*lib).empty()) << c.what;
+        EXPECT_FALSE(dumpTypeLib(*lib).empty());
     }
 }
 
@@ -62,47 +68,66 @@ Bytes text(const char* s) {
 
 TEST(Malformed, FilesThatAreNoTypeLibrary) {
     const Case cases[] = {
-        {"empty file", nullptr, [](Bytes&) {}, kCantLoadLibrary},
-        {"three bytes of the magic", nullptr, [](Bytes& b) { b = text("MSF"); }, kCantLoadLibrary},
-        {"a text file", nullptr, [](Bytes& b) { b = text("just some text, no type library here\n"); }, kCantLoadLibrary},
-        {"SLTG magic", nullptr, [](Bytes& b) { b = text("SLTG"); b.resize(512); }, kUnsupportedFormat},
-        {"MZ without a PE header", nullptr, [](Bytes& b) { b = text("MZ"); b.resize(64); }, kCantLoadLibrary},
+        {"empty file", nullptr, [](Bytes&) {}, kCantLoadLibrary,
+         "neither a type library nor a module holding one (0x80029C4A)"},
+        {"three bytes of the magic", nullptr, [](Bytes& b) { b = text("MSF"); }, kCantLoadLibrary,
+         "neither a type library nor a module holding one (0x80029C4A)"},
+        {"a text file", nullptr, [](Bytes& b) { b = text("just some text, no type library here\n"); }, kCantLoadLibrary,
+         "neither a type library nor a module holding one (0x80029C4A)"},
+        {"SLTG magic", nullptr, [](Bytes& b) { b = text("SLTG"); b.resize(512); }, kUnsupportedFormat,
+         "SLTG type libraries (the older format) are not supported (0x80028019)"},
+        {"MZ without a PE header", nullptr, [](Bytes& b) { b = text("MZ"); b.resize(64); }, kCantLoadLibrary,
+         "not a PE file (no PE signature) (0x80029C4A)"},
     };
-    for (const Case& c : cases) expectStatus(c, __LINE__);
+    for (const Case& c : cases) expectStatus(c);
 }
 
 TEST(Malformed, BrokenMsftStructures) {
     const Case cases[] = {
-        {"header only", "features64.tlb", [](Bytes& b) { b.resize(0x54); }, kInvalidDataRead},
-        {"huge type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0x7FFFFFFF); }, kInvalidDataRead},
-        {"negative type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0xFFFFFFF0); }, kInvalidDataRead},
+        {"header only", "features64.tlb", [](Bytes& b) { b.resize(0x54); }, kInvalidDataRead,
+         "type count larger than the file at offset 0x20 (0x80028018)"},
+        {"huge type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0x7FFFFFFF); }, kInvalidDataRead,
+         "type count larger than the file at offset 0x20 (0x80028018)"},
+        {"negative type count", "features64.tlb", [](Bytes& b) { put32(b, 0x20, 0xFFFFFFF0); }, kInvalidDataRead,
+         "type count larger than the file at offset 0x20 (0x80028018)"},
         {"type count beyond the type info segment", "features64.tlb",
-         [](Bytes& b) { put32(b, 0x20, get32(b, 0x20) + 1); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, 0x20, get32(b, 0x20) + 1); }, kInvalidDataRead,
+         "segment directory entry without its marker at offset 0x98 (0x80028018)"},
         {"segment marker missing", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(0) + 12, 0); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(0) + 12, 0); }, kInvalidDataRead,
+         "segment directory entry without its marker at offset 0x94 (0x80028018)"},
         {"name segment longer than the file", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(7) + 4, 0x7FFFFFF0); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(7) + 4, 0x7FFFFFF0); }, kInvalidDataRead,
+         "segment outside the image at offset 0xF8 (0x80028018)"},
         {"negative segment offset", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(8), 0xFFFFFFF0); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.segmentEntry(8), 0xFFFFFFF0); }, kInvalidDataRead,
+         "segment outside the image at offset 0x108 (0x80028018)"},
         {"unknown type kind", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour), (get32(b, Msft{b}.typeInfo(kColour)) & ~0xFu) | 9); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour), (get32(b, Msft{b}.typeInfo(kColour)) & ~0xFu) | 9); }, kInvalidDataRead,
+         "unknown type kind at offset 0x178 (0x80028018)"},
         {"type name outside the name table", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour) + 0x34, 0x00FFFFF0); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kColour) + 0x34, 0x00FFFFF0); }, kInvalidDataRead,
+         "name table entry at offset 0x1000B28 (0x80028018)"},
         {"type description that points to itself", "features64.tlb",
          [](Bytes& b) { const std::size_t td = Msft{b}.segment(9); put16(b, td, 26); put16(b, td + 4, 0); put16(b, td + 6, 0); },
-         kInvalidDataRead},
+         kInvalidDataRead, "type description refers to itself at offset 0x1388 (0x80028018)"},
         {"member block beyond the file", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 4, 0x7FFFFFF0); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 4, 0x7FFFFFF0); }, kInvalidDataRead,
+         "member block at offset 0x7FFFFFF0 (0x80028018)"},
         {"member record size beyond its block", "features64.tlb",
-         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics), 0xFFF0); }, kInvalidDataRead},
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics), 0xFFF0); }, kInvalidDataRead,
+         "member record size at offset 0x1AB4 (0x80028018)"},
         {"more parameters than the record holds", "features64.tlb",
-         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x7FFF); }, kInvalidDataRead},
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x7FFF); }, kInvalidDataRead,
+         "parameters larger than their function record at offset 0x1AB4 (0x80028018)"},
         {"negative parameter count", "features64.tlb",
-         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x8000); }, kInvalidDataRead},
+         [](Bytes& b) { put16(b, Msft{b}.firstRecord(kIBasics) + 20, 0x8000); }, kInvalidDataRead,
+         "negative parameter count at offset 0x1AC8 (0x80028018)"},
         {"more members than the file holds", "features64.tlb",
-         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 0x18, 0xFFFFFFFF); }, kInvalidDataRead},
+         [](Bytes& b) { put32(b, Msft{b}.typeInfo(kIBasics) + 0x18, 0xFFFFFFFF); }, kInvalidDataRead,
+         "member arrays beyond the image at offset 0x1D00 (0x80028018)"},
     };
-    for (const Case& c : cases) expectStatus(c, __LINE__);
+    for (const Case& c : cases) expectStatus(c);
 }
 
 // The resource tree of the committed modules: one named TYPELIB entry at the root.
@@ -121,20 +146,28 @@ struct Pe {
 
 TEST(Malformed, BrokenModules) {
     const Case cases[] = {
-        {"PE header beyond the file", "features64.dll", [](Bytes& b) { put32(b, 0x3C, 0x7FFFFFF0); }, kCantLoadLibrary},
-        {"no PE signature", "features64.dll", [](Bytes& b) { put32(b, Pe{b}.lfanew(), 0x4543); }, kCantLoadLibrary},
-        {"unknown optional header", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 24, 0x107); }, kCantLoadLibrary},
-        {"too many sections", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 6, 0xFFFF); }, kCantLoadLibrary},
-        {"no TYPELIB resource", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.typeName() + 2, 'X'); }, kCantLoadLibrary},
+        {"PE header beyond the file", "features64.dll", [](Bytes& b) { put32(b, 0x3C, 0x7FFFFFF0); }, kCantLoadLibrary,
+         "no PE header at offset 0x3C (0x80029C4A)"},
+        {"no PE signature", "features64.dll", [](Bytes& b) { put32(b, Pe{b}.lfanew(), 0x4543); }, kCantLoadLibrary,
+         "not a PE file (no PE signature) at offset 0x40 (0x80029C4A)"},
+        {"unknown optional header", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 24, 0x107); }, kCantLoadLibrary,
+         "unknown optional header magic at offset 0x58 (0x80029C4A)"},
+        {"too many sections", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.lfanew() + 6, 0xFFFF); }, kCantLoadLibrary,
+         "too many sections at offset 0x46 (0x80029C4A)"},
+        {"no TYPELIB resource", "features64.dll", [](Bytes& b) { put16(b, Pe{b}.typeName() + 2, 'X'); }, kCantLoadLibrary,
+         "the module has no TYPELIB resource at offset 0x200 (0x80029C4A)"},
         {"resource data larger than the file", "features64.dll",
-         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry() + 4, 0x7FFFFFF0); }, kCantLoadLibrary},
+         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry() + 4, 0x7FFFFFF0); }, kCantLoadLibrary,
+         "resource data beyond the end of the file at offset 0x298 (0x80029C4A)"},
         {"resource data outside every section", "features64.dll",
-         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry(), 0x7FFF0000); }, kCantLoadLibrary},
+         [](Bytes& b) { put32(b, Pe{b}.firstDataEntry(), 0x7FFF0000); }, kCantLoadLibrary,
+         "resource data outside every section at offset 0x278 (0x80029C4A)"},
         {"resource type named in lower case", "features64.dll",
-         [](Bytes& b) { for (int i = 0; i < 7; ++i) put16(b, Pe{b}.typeName() + 2 + 2 * i, "typelib"[i]); }, kOk},
-        {"PE32 module", "features32.dll", [](Bytes&) {}, kOk},
+         [](Bytes& b) { for (int i = 0; i < 7; ++i) put16(b, Pe{b}.typeName() + 2 + 2 * i, "typelib"[i]); }, kOk,
+         "success"},
+        {"PE32 module", "features32.dll", [](Bytes&) {}, kOk, "success"},
     };
-    for (const Case& c : cases) expectStatus(c, __LINE__);
+    for (const Case& c : cases) expectStatus(c);
 }
 
 TEST(Malformed, ResourceNumbers) {
@@ -181,6 +214,23 @@ TEST(Malformed, BrokenImportFailsOnlyItsReferences) {
     EXPECT_EQ(widget->refTypeInfo(href, base), kFail);
     FuncDesc f;
     EXPECT_EQ(widget->funcDesc(0, f), kFail);
+}
+
+// Stored names are in the ANSI code page, as the platform reads them: the bytes Windows-1252 leaves
+// undefined become the control characters of their number, not replacement characters.
+TEST(ReaderText, NamesReadAsTheAnsiCodePage) {
+    Bytes b = fixture("features64.tlb");
+    const Bytes name = text("Colour");
+    const auto at = std::search(b.begin(), b.end(), name.begin(), name.end());
+    ASSERT_NE(at, b.end());
+    at[1] = std::byte{0x81};
+    at[2] = std::byte{0x80};
+    at[3] = std::byte{0xE9};
+    std::shared_ptr<const TypeLib> lib;
+    ASSERT_EQ(load(b, lib), kOk);
+    Documentation doc;
+    ASSERT_EQ(lib->documentation(kColour, doc), kOk);
+    EXPECT_EQ(doc.name, "C\xC2\x81\xE2\x82\xAC\xC3\xA9ur");
 }
 
 TEST(ResourcePath, PlatformSuffixRule) {

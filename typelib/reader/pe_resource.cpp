@@ -20,6 +20,7 @@ struct Section {
 
 struct PeLayout {
     std::uint32_t resourceRva = 0;
+    std::uint64_t resourceRvaAt = 0;  // where the file stores resourceRva
     std::uint32_t sectionCount = 0;
     std::array<Section, kMaxSections> sections{};
 
@@ -60,7 +61,8 @@ ReadStatus readLayout(const ByteReader& in, PeLayout& pe) {
     std::uint32_t resourceSize = 0;
     if (!in.u32(opt + directories + 16, pe.resourceRva) || !in.u32(opt + directories + 20, resourceSize))
         return noResource("truncated data directory", opt + directories);
-    if (pe.resourceRva == 0) return noResource("the module has no resources", opt + directories + 16);
+    pe.resourceRvaAt = opt + directories + 16;
+    if (pe.resourceRva == 0) return noResource("the module has no resources", pe.resourceRvaAt);
     if (sectionCount > kMaxSections) return noResource("too many sections", coff + 2);
     pe.sectionCount = sectionCount;
     const std::uint64_t table = opt + optionalSize;
@@ -85,6 +87,12 @@ bool nameIsTypeLib(const ByteReader& in, std::uint64_t nameOffset) {
         if (ch != static_cast<unsigned char>(kName[i])) return false;
     }
     return true;
+}
+
+// A status of the resource tree, whose offsets count from its root, with the offset counted in the file.
+ReadStatus atTreeOffset(ReadStatus st, std::uint64_t root) {
+    st.offset += root;
+    return st;
 }
 
 struct Entry {
@@ -118,7 +126,7 @@ ReadStatus findTypeLibResource(Bytes file, std::uint32_t id, Bytes& image) {
     PeLayout pe;
     if (ReadStatus st = readLayout(in, pe); !st.ok()) return st;
     std::uint64_t root = 0;
-    if (!pe.rvaToOffset(pe.resourceRva, root)) return noResource("resource directory outside every section");
+    if (!pe.rvaToOffset(pe.resourceRva, root)) return noResource("resource directory outside every section", pe.resourceRvaAt);
     // Offsets inside the tree are relative to its root; every hop is bounds-checked by the reads.
     const ByteReader tree(in.data().subspan(root <= in.size() ? static_cast<std::size_t>(root) : in.size()));
 
@@ -130,8 +138,8 @@ ReadStatus findTypeLibResource(Bytes file, std::uint32_t id, Bytes& image) {
         }
         return false;
     });
-    if (!st.ok()) return st;
-    if (!typeDir) return noResource("the module has no TYPELIB resource");
+    if (!st.ok()) return atTreeOffset(std::move(st), root);
+    if (!typeDir) return noResource("the module has no TYPELIB resource", root);
 
     std::optional<std::uint32_t> nameDir;
     st = forEachEntry(tree, *typeDir, [&](const Entry& e) {
@@ -141,8 +149,8 @@ ReadStatus findTypeLibResource(Bytes file, std::uint32_t id, Bytes& image) {
         }
         return false;
     });
-    if (!st.ok()) return st;
-    if (!nameDir) return noResource("the module has no TYPELIB resource with that number");
+    if (!st.ok()) return atTreeOffset(std::move(st), root);
+    if (!nameDir) return noResource("the module has no TYPELIB resource with that number", root + *typeDir);
 
     // Language: neutral first, then US English, then whatever comes first.
     std::optional<std::uint32_t> neutral, english, first;
@@ -153,9 +161,9 @@ ReadStatus findTypeLibResource(Bytes file, std::uint32_t id, Bytes& image) {
         if (!(e.key & kSubdirectoryBit) && (e.key & 0xFFFF) == 0x409 && !english) english = e.target;
         return false;
     });
-    if (!st.ok()) return st;
+    if (!st.ok()) return atTreeOffset(std::move(st), root);
     const std::optional<std::uint32_t> dataEntry = neutral ? neutral : english ? english : first;
-    if (!dataEntry) return noResource("the TYPELIB resource has no data");
+    if (!dataEntry) return noResource("the TYPELIB resource has no data", root + *nameDir);
 
     std::uint32_t dataRva = 0, dataSize = 0;
     if (!tree.u32(*dataEntry, dataRva) || !tree.u32(*dataEntry + 4ull, dataSize))
