@@ -202,6 +202,10 @@ TEST(RegExport, StringHexDataFollowsTheFormsEncoding) {
     EXPECT_EQ(valueAt(ansi.classesRoot, "K", "")->data, bytesOf(std::string("%A%\xC3\xA9\0", 6)));
     EXPECT_EQ(valueAt(unicode.classesRoot, "K", "")->data, bytesOf(std::string("%A%\xC3\xA9\0", 6)));
     EXPECT_EQ(valueAt(unicode.classesRoot, "K", "")->type, REG_EXPAND_SZ);
+    // Bytes that would also read as UTF-8 are ANSI all the same, as the platform converts them.
+    RegRoots utf8Like;
+    ASSERT_FALSE(parseRegExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n@=hex(2):c3,a9,00\n", utf8Like));
+    EXPECT_EQ(valueAt(utf8Like.classesRoot, "K", "")->text(), "\xC3\x83\xC2\xA9");
 
     // Text that is not UTF-8 is read as Windows-1252.
     RegRoots cp1252;

@@ -149,14 +149,16 @@ bool findWineValue(const RegNode& key, std::string_view name, RegValue& out) {
     return lines.next(line) && readValueLine(lines, trimLeft(line), scratch, lineName, &out, why);
 }
 
-// The key and value lines of a Wine file's text after its first line, read into the keys below `root`;
-// error lines count `linesBefore` lines ahead of `text`.
-std::optional<RegParseError> readWineLines(std::string_view text, std::size_t linesBefore, RegNode& root,
-                                           Budget& budget) {
-    Lines lines(text);
+}  // namespace
+
+std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root, std::size_t maxEntries) {
+    Lines lines(bytes);
     std::string_view line;
+    if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
+        return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
     std::string why;
-    auto fail = [&](std::string message) { return RegParseError{linesBefore + lines.number(), std::move(message)}; };
+    auto fail = [&](std::string message) { return RegParseError{lines.number(), std::move(message)}; };
+    Budget budget(maxEntries);
     RegNode* key = nullptr;
     KeyPaths keyPaths(root);
     std::string path, scratch;  // reused by every line
@@ -165,14 +167,14 @@ std::optional<RegParseError> readWineLines(std::string_view text, std::size_t li
     std::size_t runStart = 0, runEnd = 0;
     auto endRun = [&] {
         if (runEnd == runStart) return;
-        const std::string_view run = text.substr(runStart, runEnd - runStart);
+        const std::string_view run = bytes.substr(runStart, runEnd - runStart);
         if (key->valueLines.empty())
             key->valueLines = run;
         else
             key->moreValueLines.push_back(run);
         runStart = runEnd = 0;
     };
-    for (std::size_t start = 0; lines.next(line); start = lines.offset()) {
+    for (std::size_t start = lines.offset(); lines.next(line); start = lines.offset()) {
         line = trimLeft(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;  // comments and key options
         if (line[0] == '[') {
@@ -192,18 +194,6 @@ std::optional<RegParseError> readWineLines(std::string_view text, std::size_t li
     }
     if (key) endRun();
     return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root, std::size_t maxEntries) {
-    Lines lines(bytes);
-    std::string_view line;
-    if (!lines.next(line) || !line.starts_with("WINE REGISTRY Version 2"))
-        return RegParseError{1, "not a Wine registry file: the first line is not \"WINE REGISTRY Version 2\""};
-    const std::string_view rest = bytes.substr(lines.offset());
-    Budget budget(maxEntries);
-    return readWineLines(rest, 1, root, budget);
 }
 
 bool findRegValue(const RegNode& key, std::string_view name, RegValue& out) {

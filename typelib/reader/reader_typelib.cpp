@@ -2,7 +2,6 @@
 #include "typelib/reader/reader_typelib.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace tessivar::reader {
