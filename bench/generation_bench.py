@@ -6,6 +6,7 @@ several runs, each figure against its target.
   2. the portable mshtml run vs copying its finished output tree into a fresh folder (cp -r)
   3. growth: time per interface over synthetic libraries of 100, 1,000 and 10,000 dispatch interfaces
   4. peak resident memory of the portable mshtml run
+  5. the portable mshtml run as a user makes it, saving its settings, vs the same run with --no-save
 
 Both builds run the commands of scripts/generation-runs.sh, as the output comparison of the two builds does.
 bench/run.sh builds what is needed and calls this; see --help for the options.
@@ -27,6 +28,7 @@ TARGET_WINDOWS_RATIO = 10.0   # the Windows build under Wine takes at least this
 TARGET_COPY_RATIO = 5.0       # generate-all takes at most this many times as long as copying its output
 TARGET_GROWTH_RATIO = 1.5     # time per interface grows at most this much from the smallest library
 TARGET_PEAK_MIB = 64.0        # peak resident memory of the mshtml run
+TARGET_SAVE_RATIO = 1.1       # the run that saves its settings takes at most this many times as long
 
 
 class Measured:
@@ -34,13 +36,13 @@ class Measured:
         self.seconds, self.peak_kib = seconds, peak_kib
 
 
-def run_measured(argv: list, log_path: str) -> Measured:
+def run_measured(argv: list, log_path: str, env: dict = None) -> Measured:
     """Runs a command to its end, once the machine is quiet: wall time, and the peak resident memory of it
     and its waited-for children."""
     wait_until_quiet()
     with open(log_path, "wb") as log:
         start = time.perf_counter()
-        child = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT)
+        child = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT, env=env)
         _, status, usage = os.wait4(child.pid, 0)
         seconds = time.perf_counter() - start
     child.returncode = os.waitstatus_to_exitcode(status)
@@ -122,14 +124,22 @@ class Bench:
         self.serial += 1
         return os.path.join(self.work, "runs", f"{self.serial:03d}-{label}")
 
-    def generate(self, build: str, library: str) -> tuple:
-        """One generate-all over the library into a fresh folder: the run and its tree.
+    def generate(self, build: str, library: str, saving: bool = False) -> tuple:
+        """One generate-all over the library into a fresh folder: the run and its tree. With `saving`, the
+        run a user makes: it saves its settings, into a fresh home that holds a settings file.
         (The trees are removed at the end: removing files just before making others slows the making.)"""
         dest = self.fresh(f"{build}-{os.path.basename(library)}")
         os.makedirs(os.path.dirname(dest), exist_ok=True)
         tool = self.o.portable if build == "portable" else self.o.windows
-        run = run_measured(command_of(f"generate_all_{build}", tool, library, dest, self.runtime, "--no-save"),
-                           dest + ".log")
+        options, env = ["--no-save"], None
+        if saving:
+            home = dest + ".home"
+            os.makedirs(os.path.join(home, ".config", "tessivar"))
+            with open(os.path.join(home, ".config", "tessivar", "settings.ini"), "w") as settings:
+                settings.write("[Software\\Ostrelle\\Kovra_Trial]\n")
+            options, env = [], {**os.environ, "HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config")}
+        run = run_measured(command_of(f"generate_all_{build}", tool, library, dest, self.runtime, *options),
+                           dest + ".log", env)
         return run, dest
 
     def verdict(self, ok: bool) -> str:
@@ -199,6 +209,18 @@ class Bench:
         print(f"   per-interface ratio {GROWTH_SIZES[-1]}/{GROWTH_SIZES[0]}: {ratio:.2f}  "
               f"{self.verdict(ratio <= TARGET_GROWTH_RATIO)}")
 
+    def saving(self, library: str) -> None:
+        """The two kinds of run alternate, as in figure 2."""
+        saved, unsaved = [], []
+        for _ in range(self.o.reps):
+            saved.append(self.generate("portable", library, saving=True)[0])
+            unsaved.append(self.generate("portable", library)[0])
+        s = statistics.median(r.seconds for r in saved)
+        n = statistics.median(r.seconds for r in unsaved)
+        print(f"5. the {os.path.basename(library)} run saving its settings vs --no-save (medians of {self.o.reps} "
+              f"alternating pairs; target: ratio <= {TARGET_SAVE_RATIO:g})")
+        print(f"   saving {s:8.3f} s   --no-save {n:8.3f} s   ratio {s / n:7.2f}  {self.verdict(s / n <= TARGET_SAVE_RATIO)}")
+
     def memory(self, library: str, portable: list) -> None:
         peak = statistics.median(r.peak_kib for r in portable) / 1024
         print(f"4. peak resident memory of the portable {os.path.basename(library)} run (target: <= {TARGET_PEAK_MIB:g} MiB)")
@@ -208,21 +230,32 @@ class Bench:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--portable", required=True, help="the portable tessivar")
-    parser.add_argument("--windows", required=True, help="the Windows build's tessivar.exe (run with wine)")
+    parser.add_argument("--windows", help="the Windows build's tessivar.exe (run with wine), for figure 1")
     parser.add_argument("--work", required=True, help="scratch folder (emptied first)")
     parser.add_argument("--reps", type=int, default=5, help="runs per portable figure")
     parser.add_argument("--copy-reps", type=int, default=11, help="generate-all and copy pairs of figure 2")
     parser.add_argument("--wine-reps", type=int, default=3, help="runs per Windows build figure")
     parser.add_argument("--libraries", nargs="+", default=["mshtml.tlb", "msxml3.dll", "msxml4.dll"],
                         help="wine64 libraries of figure 1; the first is used for figures 2 and 4")
+    parser.add_argument("--figures", nargs="+", type=int, default=[1, 2, 3, 4, 5], choices=range(1, 6),
+                        help="the figures to measure (4 comes with 1)")
     options = parser.parse_args()
+    if 1 in options.figures and not options.windows:
+        parser.error("figure 1 needs --windows")
 
     bench = Bench(options)
     libraries = [os.path.join(WINE_LIBDIR, name) for name in options.libraries]
-    portable_runs = bench.windows_vs_portable(libraries)
-    bench.against_copy(libraries[0])
-    bench.growth()
-    bench.memory(libraries[0], portable_runs[libraries[0]])
+    figures = set(options.figures)
+    if 1 in figures:
+        portable_runs = bench.windows_vs_portable(libraries)
+    if 2 in figures:
+        bench.against_copy(libraries[0])
+    if 3 in figures:
+        bench.growth()
+    if 1 in figures:
+        bench.memory(libraries[0], portable_runs[libraries[0]])
+    if 5 in figures:
+        bench.saving(libraries[0])
     print(f"{bench.misses} target(s) missed")
     for folder in [os.path.join(bench.work, "runs"), *bench.leftovers]:
         shutil.rmtree(folder, ignore_errors=True)

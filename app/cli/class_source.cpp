@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "app/cli/platform_services.h"
-#include "app/cli/registry_being_opened.h"
 #include "base/text.h"
 #include "typelib/catalogue.h"
 #include "typelib/platform_loader.h"
@@ -69,21 +68,10 @@ std::string fullFilePath(const std::string& path) {
 }
 
 std::optional<std::string> openClassSource(const SourceOptions& options, ClassSource& out) {
-    if (options.typeLib.empty()) {
-        if (auto error = openLibraries(options, out)) return error;
-        useRegisteredClasses(out);
-        return std::nullopt;
-    }
-    // The file is loaded while the registry is read; a registry that cannot be read is still the error
-    // reported, as when it was read first.
-    auto registry = std::make_unique<RegistryBeingOpened>(
-        [options](std::unique_ptr<Registry>& opened) { return openRegistry(options, true, opened); });
-    const RegistryBeingOpened& opening = *registry;
-    out.registry = std::move(registry);
-    out.loader = makePlatformTypeLibLoader(out.registry.get(), options.searchFolders);
-    std::optional<std::string> loaded = useTypeLibFile(out, fullFilePath(options.typeLib));
-    if (auto error = opening.error()) return error;
-    return loaded;
+    if (auto error = openLibraries(options, out)) return error;
+    if (!options.typeLib.empty()) return useTypeLibFile(out, fullFilePath(options.typeLib));
+    useRegisteredClasses(out);
+    return std::nullopt;
 }
 
 ClassView viewClass(ClassSource& source, const std::string& name) {

@@ -80,7 +80,6 @@ int usageError(const CLI::App& cmd, const std::string& text) {
 
 int main(int argc, char** argv) {
     using namespace tessivar;
-    prepareMemory();
     CLI::App app{"Tessivar: Java wrappers for the classes of a COM type library, on the Kovra bridge runtime."};
     app.set_version_flag("--version", "tessivar " TESSIVAR_VERSION);
     app.require_subcommand(1);

@@ -19,10 +19,6 @@ std::unique_ptr<SettingsStore> makeSettingsStore();
 // refers to, so a missing default registry is no error there. The message for the user on failure.
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out);
 
-// Suits the process's memory to a run of many short-lived texts (nothing where the platform offers no
-// such settings).
-void prepareMemory();
-
 // How a user of this build supplies a type library that a library refers to and that cannot be loaded.
 std::string missingLibraryHint();
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/request.h"
-#include "engine/request_queue.h"
+#include "app/windows/request_queue.h"
 
 // After the core's headers: the platform's macros reuse names of the type library seam.
 #include <windows.h>

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 
 #include "engine/registry_settings_store.h"
@@ -26,12 +25,6 @@ namespace fs = std::filesystem;
 
 // A settings file is a few hundred bytes; anything far larger is not ours and is left alone.
 constexpr std::uintmax_t kMaxSettingsFileBytes = 1024 * 1024;
-
-// The dialog's thread and the worker both write; each change is a read-modify-replace.
-std::mutex& writeLock() {
-    static std::mutex lock;
-    return lock;
-}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -140,31 +133,29 @@ SettingsFile::Load SettingsFile::load(Contents& out, std::string* why) const {
                       static_cast<std::int64_t>(st.st_size),  static_cast<std::int64_t>(st.st_mtim.tv_sec),
                       st.st_mtim.tv_nsec,                      static_cast<std::int64_t>(st.st_ctim.tv_sec),
                       st.st_ctim.tv_nsec};
-    {
-        std::lock_guard<std::mutex> guard(cacheLock_);
-        if (cached_ && cached_->stamp == stamp) {
-            out = cached_->contents;
-            return Load::Loaded;
-        }
+    if (cached_ && cached_->stamp == stamp) {
+        out = cached_->contents;
+        return Load::Loaded;
     }
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     if (!readAll(fd.get(), bytes)) {
         if (why) *why = path_ + ": " + std::strerror(errno);
         return Load::Unusable;
     }
+    out.asWritten = bytes.empty() || bytes.back() == '\n';
     for (std::size_t pos = 0; pos < bytes.size();) {
         std::size_t end = bytes.find('\n', pos);
         if (end == std::string::npos) end = bytes.size();
         std::string line = bytes.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            out.asWritten = false;
+        }
         if (!out.section && equalsIgnoreCase(trim(line), sectionHeader())) out.section = out.lines.size();
         out.lines.push_back(std::move(line));
         pos = end + 1;
     }
-    if (bytes.size() == static_cast<std::size_t>(st.st_size)) {
-        std::lock_guard<std::mutex> guard(cacheLock_);
-        cached_ = Cached{stamp, out};
-    }
+    if (bytes.size() == static_cast<std::size_t>(st.st_size)) cached_ = Cached{stamp, out};
     return Load::Loaded;
 }
 
@@ -173,10 +164,7 @@ bool SettingsFile::failWith(std::string why) {
     return false;
 }
 
-std::string SettingsFile::failure() const {
-    std::lock_guard<std::mutex> guard(writeLock());
-    return failure_;
-}
+std::string SettingsFile::failure() const { return failure_; }
 
 int SettingsFile::lockFile() {
     std::error_code ec;
@@ -257,7 +245,6 @@ std::optional<std::string> SettingsFile::read(const std::string& name, std::size
 }
 
 bool SettingsFile::create() {
-    std::lock_guard<std::mutex> guard(writeLock());
     const Descriptor lock(lockFile());
     if (lock.get() < 0) return false;
     Contents c;
@@ -281,32 +268,47 @@ bool SettingsFile::create() {
 bool SettingsFile::write(const std::string& name, const std::string& value) { return writeTogether({{name, value}}); }
 
 bool SettingsFile::writeTogether(const std::vector<std::pair<std::string, std::string>>& values) {
-    std::lock_guard<std::mutex> guard(writeLock());
     for (const auto& [name, value] : values) {
         if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
             return failWith("the value of " + name + " holds a line break or a zero byte");
         if (name.empty() || name.find_first_of(std::string("=\r\n\0[", 5)) != std::string::npos)
             return failWith("a value name is empty or holds a character a settings file cannot give back");
     }
+    // Most saves repeat the values already there: those need neither the lock nor a new file.
+    Contents c;
+    if (load(c) == Load::Loaded && c.section && !setValues(c, values)) {
+        failure_.clear();
+        return true;
+    }
     const Descriptor lock(lockFile());
     if (lock.get() < 0) return false;
-    Contents c;
     std::string why;
     const Load loaded = load(c, &why);
     if (loaded == Load::Unusable) return failWith(why);
     if (loaded == Load::Missing || !c.section) return failWith(path_ + " holds no settings any more");
+    if (!setValues(c, values)) {
+        failure_.clear();
+        return true;
+    }
+    return replace(c);
+}
+
+bool SettingsFile::setValues(Contents& c, const std::vector<std::pair<std::string, std::string>>& values) {
+    bool changed = !c.asWritten;
     for (const auto& [name, value] : values) {
-        const std::string line = entryLine(name, value);
+        std::string line = entryLine(name, value);
         if (const auto at = findEntry(c.lines, *c.section, name)) {
-            c.lines[*at] = line;
+            if (c.lines[*at] == line) continue;
+            c.lines[*at] = std::move(line);
         } else {
             std::size_t end = *c.section + 1;
             while (end < c.lines.size() && !isSectionHeader(c.lines[end])) ++end;
             while (end > *c.section + 1 && trim(c.lines[end - 1]).empty()) --end;  // before the blank lines
-            c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+            c.lines.insert(c.lines.begin() + static_cast<std::ptrdiff_t>(end), std::move(line));
         }
+        changed = true;
     }
-    return replace(c);
+    return changed;
 }
 
 }  // namespace tessivar

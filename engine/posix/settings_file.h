@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +15,8 @@ namespace tessivar {
 // value running to the end of the line; a value with blanks at either end is written in double
 // quotes). Lines the store does not understand are kept. Every change replaces the file atomically,
 // holding a lock on "<file>.lock" beside it meanwhile, so that changes by two processes at once
-// follow each other instead of one undoing the other's.
+// follow each other instead of one undoing the other's. A write of what the file already holds leaves
+// it untouched.
 class SettingsFile : public SettingsStore {
 public:
     explicit SettingsFile(std::string path) : path_(std::move(path)) {}
@@ -39,16 +39,19 @@ private:
     struct Contents {
         std::vector<std::string> lines;
         std::optional<std::size_t> section;  // index of the section's header line
+        bool asWritten = false;  // the file's bytes are the lines as a replace writes them
     };
     enum class Load { Missing, Unusable, Loaded };
     // `why` says what is wrong with an unusable file.
     Load load(Contents& out, std::string* why = nullptr) const;
     bool replace(const Contents& contents);
-    // Takes the lock between processes (the caller holds writeLock()); -1 after setting failure_.
+    // Gives the values their lines in the section; true when that changed the file's bytes.
+    static bool setValues(Contents& contents, const std::vector<std::pair<std::string, std::string>>& values);
+    // Takes the lock between processes; -1 after setting failure_.
     int lockFile();
     bool failWith(std::string why);
     std::string path_;
-    std::string failure_;  // guarded by writeLock()
+    std::string failure_;
 
     // The file as last read, and what it was then: device, inode, size, modification and change times.
     struct Stamp {
@@ -60,7 +63,6 @@ private:
         Stamp stamp;
         Contents contents;
     };
-    mutable std::mutex cacheLock_;  // the dialog's thread and the worker both read
     mutable std::optional<Cached> cached_;
 };
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "app/cli/cli_seams.h"
@@ -16,6 +18,8 @@
 #include "typelib/class_lookups.h"
 #include "typelib/platform_loader.h"
 #ifndef _WIN32
+#include <unistd.h>
+
 #include "typelib/posix/file_registry.h"
 #endif
 
@@ -490,6 +494,22 @@ TEST_F(RegisteredClassesTest, UnknownProgIdIsAnError) {
     EXPECT_EQ(err.str(),
               "Error: No registered class with a type library has the ProgID No.Such (tessivar list shows those that "
               "have).\n");
+}
+
+// A library file needs no registry, but a prefix named for it whose registry is broken is the error the
+// command reports.
+TEST(FileModeSource, ReportsAGivenPrefixWhoseRegistryCannotBeRead) {
+    const auto prefix = std::filesystem::temp_directory_path() / ("tessivar-broken-prefix-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(prefix);
+    std::ofstream(prefix / "system.reg") << "WINE REGISTRY Version 2\n\n[Software\\Classes\\CLSID\n";
+    SourceOptions options;
+    options.typeLib = testing::fixturePath("features64.tlb");
+    options.winePrefix = prefix.string();
+    ClassSource source;
+    const std::optional<std::string> error = openClassSource(options, source);
+    std::filesystem::remove_all(prefix);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->rfind("The registry cannot be read: ", 0), 0u) << *error;
 }
 
 #endif  // the registry of a Wine prefix

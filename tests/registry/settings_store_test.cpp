@@ -20,9 +20,12 @@
 #include <thread>
 
 #include "engine/posix/settings_file.h"
+#include "engine/request.h"
 #include "engine/registry_settings_store.h"
 #include "base/text.h"
 #include "support/child_process.h"
+#include "support/fakes.h"
+#include "support/memory_typelib.h"
 
 namespace tessivar {
 namespace {
@@ -217,6 +220,84 @@ TEST(SettingsFile, ChangesBySomeoneElseBetweenReadsAreSeen) {
     fs::remove(config.file());
     EXPECT_FALSE(store.exists());
     EXPECT_EQ(store.read("Path", 260), std::nullopt);
+}
+
+// Where the file is and when it was last replaced: a save that writes nothing leaves both alone.
+std::string stampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return "missing";
+    return std::to_string(st.st_ino) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_ctim.tv_nsec);
+}
+
+TEST(SettingsFile, ASaveOfTheValuesItHoldsWritesNothing) {
+    TempConfig config;
+    config.setContents("[Software\\Ostrelle\\Kovra_Trial]\nPackage=com.example.widgets\nJarModule=widgets\n"
+                       "Dest=/home/me/out\nPath=/opt/kovra\n");
+    SettingsFile store(config.file());
+    const std::string before = stampOf(config.file());
+    EXPECT_EQ(saveSettings(store, sample()), std::nullopt);
+    EXPECT_TRUE(store.write("Path", "/opt/kovra"));
+    EXPECT_EQ(stampOf(config.file()), before);
+    EXPECT_FALSE(fs::exists(config.file() + ".lock"));  // not even the lock was needed
+
+    // One value changed: the four are written as one replacement of the file.
+    GeneratorSettings other = sample();
+    other.destDir = "/home/me/other";
+    EXPECT_EQ(saveSettings(store, other), std::nullopt);
+    EXPECT_NE(stampOf(config.file()), before);
+    EXPECT_EQ(store.read("Dest", 260), "/home/me/other");
+
+    // The same values in lines a save would write otherwise (line ends, spelling of a name, quoting, a
+    // missing last line end): the file is rewritten as every save writes it.
+    for (const std::string& text : {"[Software\\Ostrelle\\Kovra_Trial]\r\nPath=/opt/kovra\r\n",
+                                    "[Software\\Ostrelle\\Kovra_Trial]\npath=/opt/kovra\n",
+                                    "[Software\\Ostrelle\\Kovra_Trial]\nPath = /opt/kovra\n",
+                                    "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/kovra"}) {
+        config.setContents(text);
+        ASSERT_TRUE(store.write("Path", "/opt/kovra"));
+        EXPECT_EQ(config.contents(), "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/kovra\n") << text;
+    }
+}
+
+// A generate-all request saves after each class run: the first save replaces the file, the others find
+// their values there.
+TEST(SettingsFile, AGenerateAllRequestReplacesTheFileOnce) {
+    class StampingHost : public RequestHost {
+    public:
+        explicit StampingHost(std::string path) : path_(std::move(path)) {}
+        void setGenerateEnabled(bool) override {}
+        std::vector<TypeEntry> selectClass(std::size_t) override { return {}; }
+        void classRunDone(std::size_t, std::size_t) override { stamps.push_back(stampOf(path_)); }
+        std::vector<std::string> stamps;
+
+    private:
+        std::string path_;
+    };
+    TempConfig config;
+    config.setContents("[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/old\n");
+    const std::string before = stampOf(config.file());
+    RequestSnapshot snapshot;
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        snapshot.classes.push_back(ClassEntry{"{LIB}", name, name, "/lib/x.tlb", nullptr});
+        snapshot.shownNames.push_back(name);
+    }
+    snapshot.classIndex = 0;
+    snapshot.generateAll = true;
+    snapshot.settings = sample();
+    SettingsFile store(config.file());
+    StampingHost host(config.file());
+    test::MemoryFileSystem files;
+    EmptyRegistry registry;
+    test::MemoryLoader loader;
+    test::RecordingUi ui;
+    EXPECT_EQ(runRequest(host, snapshot, Services{files, registry, loader, store, ui}).classRuns, 3);
+    ASSERT_EQ(host.stamps.size(), 3u);
+    EXPECT_NE(host.stamps[0], before);
+    EXPECT_EQ(host.stamps[1], host.stamps[0]);
+    EXPECT_EQ(host.stamps[2], host.stamps[0]);
+    EXPECT_EQ(loadSettings(store).package, "com.example.widgets");
+    EXPECT_EQ(loadSettings(store).sdkPath, "/opt/kovra");
 }
 
 TEST(SettingsFile, RefusesWhatItCouldNotGiveBack) {

@@ -1,5 +1,5 @@
 // The dialog program's worker thread over the platform's type library loader, registry and disk: requests
-// made back to back, and the dialog's state changing while they run. The worker's messages go to a
+// made back to back or while others run, the dialog's state changing meanwhile, and stopping. The worker's messages go to a
 // message-only window and list box, which need no display.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "engine/registry_settings_store.h"
 #include "typelib/class_lookups.h"
 #include "typelib/platform_loader.h"
+#include "typelib/windows/registry_win.h"
 #include "windows_test_support.h"
 
 // After the core's headers: the platform's macros reuse names of the type library seam.
@@ -215,6 +216,53 @@ TEST_F(WorkerRequests, BackToBackRequestsAndASelectionChangeWhileTheyRunEachUseT
     EXPECT_THAT(bytesOf(out(1) + "\\build.xml"), HasSubstr("WidgetJar"));
     EXPECT_THAT(bytesOf(out(2) + "\\build.xml"), HasSubstr("GadgetJar"));
     EXPECT_THAT(bytesOf(out(3) + "\\build.xml"), HasSubstr("ThirdJar"));
+}
+
+TEST_F(WorkerRequests, RequestsMadeWhileOthersRunAllRunInTurnAndTheLastStoresItsSettings) {
+    StandInDialog dialog;
+    DialogState state;
+    state.open(fixture);
+    GenerationWorker worker;
+    constexpr int kRequests = 6;
+    int made = 0;
+    auto makeRequest = [&] {
+        const std::string n = std::to_string(++made);
+        state.select(made % 2 ? "Widget" : "Gadget");
+        state.edit(GeneratorSettings{"Jar" + n, "p" + n, out(made), runtime()});
+        worker.requestGeneration(state.request(dialog));
+    };
+    auto started = [&] { return std::count(dialog.running.begin(), dialog.running.end(), 1); };
+    // Each request is made once the one before it has started, while it runs or after it ended; some are
+    // made two at a time, so that one waits behind the other.
+    makeRequest();
+    ASSERT_TRUE(dialog.pumpUntil([&] { return started() == kRequests && dialog.running.back() == 0; },
+                                 [&] {
+                                     if (made < kRequests && started() == made) makeRequest();
+                                     if (made == 3) makeRequest();
+                                 }));
+    EXPECT_TRUE(worker.stop(10000));
+
+    // Generate is offered again only when no request waits: not between the third and the fourth, which
+    // waited behind it, and at the end.
+    auto third = dialog.running.begin();
+    for (int seen = 0; third != dialog.running.end() && (*third != 1 || ++seen < 3);) ++third;
+    ASSERT_NE(third, dialog.running.end());
+    EXPECT_EQ(*std::next(third), 1);
+    EXPECT_EQ(dialog.running.back(), 0);
+    for (int n = 1; n <= kRequests; ++n) {
+        const std::string p = "p" + std::to_string(n);
+        if (n % 2)
+            EXPECT_THAT(javaFiles(n, p), ElementsAre("Colour.java", "DWidgetEvents.java", "DWidgetView.java",
+                                                     "IWidget.java", "IWidget2.java", "widget.java"));
+        else
+            EXPECT_THAT(javaFiles(n, p), ElementsAre("Colour.java", "IWidget.java"));
+        EXPECT_THAT(bytesOf(out(n) + "\\build.xml"), HasSubstr("name=\"Jar" + std::to_string(n) + "\""));
+    }
+    WindowsRegistry registry;
+    RegistrySettingsStore stored(registry);
+    const GeneratorSettings last = loadSettings(stored);
+    EXPECT_EQ(last.jarModule, "Jar" + std::to_string(kRequests));
+    EXPECT_EQ(last.destDir, out(kRequests));
 }
 
 TEST_F(WorkerRequests, StoppingDropsRequestsNotYetStartedAndRefusesLaterOnes) {

@@ -1,12 +1,8 @@
 // The portable build's machine: POSIX files, Wine prefixes and registry exports, a per-user settings file.
 #include "app/cli/platform_services.h"
 
-#include <malloc.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 
 #include "engine/posix/posix_file_system.h"
@@ -14,27 +10,6 @@
 #include "typelib/posix/file_registry.h"
 
 namespace tessivar {
-
-void prepareMemory() {
-#ifdef __GLIBC__
-    // A run builds and drops many texts of tens to hundreds of KB. Kept in the heap instead of mapped
-    // and unmapped one by one, and never handed back early, their pages are faulted in once: on
-    // virtual machines a fresh page costs microseconds, and a generation run touches thousands.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    // The heap grows in large steps that may be backed by huge pages where the system offers them on
-    // request: one fault then brings in 2 MB instead of 4 KB.
-    // The first step is taken here, so that the whole of it can be marked.
-    constexpr std::size_t kStep = 16 << 20;
-    mallopt(M_TOP_PAD, kStep);
-    void* first = std::malloc(kStep);
-    if (!first) return;
-    const auto start = (reinterpret_cast<std::uintptr_t>(first) + 4095) & ~std::uintptr_t{4095};
-    const auto end = reinterpret_cast<std::uintptr_t>(::sbrk(0));
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-    std::free(first);
-#endif
-}
 
 std::unique_ptr<FileSystem> makeDisk() { return std::make_unique<PosixFileSystem>(); }
 

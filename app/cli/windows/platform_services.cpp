@@ -41,8 +41,6 @@ std::optional<std::string> openRegistry(const SourceOptions& options, bool fileM
     return std::nullopt;
 }
 
-void prepareMemory() {}
-
 std::string missingLibraryHint() { return "register it on this machine"; }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
