@@ -1,5 +1,4 @@
-// The members of proxies: kept for the class runs that write a type again, and in generate-all collected
-// ahead on a second thread while the runs write the proxies before them.
+// The members of proxies and listeners, kept for the class runs that write a type again.
 #pragma once
 
 #include <functional>
@@ -41,11 +40,5 @@ std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& gene
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
                                                           const std::function<void(std::string& text, NameChanges& changes)>& collectText);
-
-// Before a pass of a generate-all request, where the type libraries can be read from two threads at once:
-// a second thread collects the members of every proxy of the libraries met so far, the pass's own
-// interfaces first (from its last back, while the pass writes from its first on). Nothing changes in
-// what is written.
-void planProxyMembers(WrapperGenerator& generator);
 
 }  // namespace tessivar

@@ -40,8 +40,7 @@ struct RecordedChanges {
 
 // Collecting reads the library being written, the package and the request's switches, and records the
 // types and coclasses the members refer to. Nothing else of the run reaches it, so the members of a type
-// can be collected by a recorder of their own (on another thread, or in an earlier class run) and their
-// changes made again here.
+// collected in an earlier class run can serve a later one, with their changes made again there.
 class TypeRecorder {
 public:
     // Records a referenced type (and its library) so that a later pass generates it.

@@ -245,7 +245,6 @@ void WrapperGenerator::classifyPending() {
 
 void WrapperGenerator::runPass() {
     classifyPending();
-    if (emitters.passPlanned) emitters.passPlanned(*this);
 
     currentTypeInfo.reset();
     for (const TypeEntry& entry : interfaceList) {

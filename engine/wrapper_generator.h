@@ -48,9 +48,6 @@ struct Emitters {
     std::function<void(WrapperGenerator&)> coClasses;
     // The build file.
     std::function<void(WrapperGenerator&)> buildFile;
-    // Told each pass's interfaceList before the pass writes it (the dispatch interface emitter may start
-    // collecting members ahead).
-    std::function<void(WrapperGenerator&)> passPlanned;
     // The Maven build file, after the Ant one, when the request asks for it.
     std::function<void(WrapperGenerator&)> mavenBuildFile;
 };
@@ -126,12 +123,10 @@ public:
     std::string destination;
     // The runtime folder text that carries over between the class runs of a request.
     std::string pathBuffer;
-    // One class run per class of a library (generate-all): what one run collects serves the next ones.
-    bool manyClassRuns = false;
     // The request also asks for a Maven build file.
     bool writesMavenBuildFile = false;
-    // The dispatch interface emitter's own state for the request (the members of the proxies it wrote,
-    // and those being collected ahead), made at its first use.
+    // The dispatch interface emitter's own state for the request (the members of the proxies it wrote),
+    // made at its first use.
     std::shared_ptr<ProxyMembers> proxyMembers;
 
 private:
