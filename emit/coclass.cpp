@@ -68,25 +68,4 @@ void writeCoClasses(WrapperGenerator& generator) {
     for (const ClassEntry& entry : generator.coClasses) writeCoClassesOf(generator, entry);
 }
 
-void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& coClass) {
-    TypeAttr attr;
-    if (!coClass || coClass->typeAttr(attr) != kOk) return;
-    for (unsigned i = 0; i < attr.cImplTypes; ++i) {
-        HRefType ref = 0;
-        std::shared_ptr<const TypeInfo> implemented;
-        TypeAttr implAttr;
-        HResult hr = coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref);
-        if (hr == kOk) hr = coClass->refTypeInfo(ref, implemented);
-        if (hr != kOk || !implemented) {
-            generator.noteLoss(&TypeLosses::interfaces, hr == kOk ? kPointerError : hr);
-            continue;
-        }
-        if (implemented->typeAttr(implAttr) != kOk) continue;
-        if (implAttr.typekind != TKIND_INTERFACE && implAttr.typekind != TKIND_DISPATCH) continue;
-        std::int32_t flags = 0;
-        if (coClass->implTypeFlags(i, flags) != kOk) continue;
-        generator.registerType(implemented, flags);
-    }
-}
-
 }  // namespace tessivar

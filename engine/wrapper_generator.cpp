@@ -110,10 +110,6 @@ const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry
     return known->second;
 }
 
-bool WrapperGenerator::markWritten(const TypeEntry& entry, const std::string& prefix) {
-    return !writtenNames.insert(pathToPackage(prefix) + entry.name).second;
-}
-
 bool WrapperGenerator::obtainRuntimeFolder(const std::string& given) {
     FileSystem& files = services.files;
     SettingsStore& store = services.settings;

@@ -14,8 +14,8 @@
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
-#include "engine/type_recorder.h"
 #include "engine/user_interface.h"
+#include "mapping/type_recorder.h"
 #include "base/text.h"
 #include "base/type_entry.h"
 #include "base/class_entry.h"
@@ -81,9 +81,7 @@ public:
     bool runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string destination, std::string package,
                   std::string jarModule, std::string runtimeFolder);
 
-    void logLine(const std::string& text);
-    // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
-    bool markWritten(const TypeEntry& entry, const std::string& prefix);
+    void logLine(const std::string& text) override;
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
     // request: generate-all writes a type in every class run that reaches it. A type of a library the
     // program carries itself, and registered nowhere, names that library.
@@ -112,9 +110,6 @@ public:
     std::vector<TypeEntry> sourceList;
     std::vector<TypeEntry> pending;
     TypeEntrySet doneInterfaces;
-    std::set<std::string, CodeUnitLess> writtenNames;
-    // The "Name changed" lines logged in this request, each logged once.
-    std::set<std::string, CodeUnitLess> loggedNameChanges;
     std::string jarModule;
     std::string runtimeJarPath;
     std::string sourceRoot;
