@@ -3,11 +3,11 @@
 
 #include <memory>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
 // Writes the CoClass interface of every entry of coClasses, in the set's order.
-void writeCoClasses(WrapperGenerator& generator);
+void writeCoClasses(EmitRun& run);
 
 }  // namespace tessivar

@@ -63,20 +63,20 @@ struct ProxyMembers {
 
 namespace {
 
-ProxyMembers& proxyMembers(WrapperGenerator& generator) {
-    if (!generator.proxyMembers) generator.proxyMembers = std::make_shared<ProxyMembers>();
-    return *generator.proxyMembers;
+ProxyMembers& proxyMembers(EmitRun& run) {
+    if (!run.proxyMembers) run.proxyMembers = std::make_shared<ProxyMembers>();
+    return *run.proxyMembers;
 }
 
 // The members kept under `key` when they were collected as this run would collect them, with their
 // changes made again; else those `collectNew` gives, kept from the second time the key is met.
 std::shared_ptr<const CollectedMembers> keptOrCollected(
-    WrapperGenerator& generator, KeptMembers& kept, const MembersKey& key, const std::shared_ptr<const TypeLib>& lib,
+    EmitRun& run, KeptMembers& kept, const MembersKey& key, const std::shared_ptr<const TypeLib>& lib,
     const TypeAttr& attr, const std::function<std::shared_ptr<CollectedMembers>()>& collectNew) {
     const auto [known, firstTime] = kept.try_emplace(key, nullptr);
     auto& slot = known->second;
-    if (slot && slot->collectedFrom(generator, attr)) {
-        generator.replay(slot->changes);
+    if (slot && slot->collectedFrom(run, attr)) {
+        run.replay(slot->changes);
         return slot;
     }
     std::shared_ptr<CollectedMembers> collected = collectNew();
@@ -89,23 +89,23 @@ std::shared_ptr<const CollectedMembers> keptOrCollected(
 
 }  // namespace
 
-std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+std::shared_ptr<const CollectedMembers> membersOf(EmitRun& run, const TypeEntry& entry,
                                                   const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                   const TypeAttr& attr) {
-    ProxyMembers& members = proxyMembers(generator);
+    ProxyMembers& members = proxyMembers(run);
     const MembersKey key(lib.get(), index, attr.typekind);
-    return keptOrCollected(generator, members.kept, key, lib, attr,
-                           [&] { return collect(generator, entry.typeInfo, attr); });
+    return keptOrCollected(run, members.kept, key, lib, attr,
+                           [&] { return collect(run, entry.typeInfo, attr); });
 }
 
-std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
+std::shared_ptr<const CollectedMembers> listenerMembersOf(EmitRun& run,
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
                                                           const std::function<void(std::string& text, NameChanges& changes)>& collectText) {
-    ProxyMembers& members = proxyMembers(generator);
-    return keptOrCollected(generator, members.keptListeners, MembersKey(lib.get(), index, attr.typekind), lib, attr,
+    ProxyMembers& members = proxyMembers(run);
+    return keptOrCollected(run, members.keptListeners, MembersKey(lib.get(), index, attr.typekind), lib, attr,
                            [&] {
-                               return collectRecorded(generator, attr,
+                               return collectRecorded(run, attr,
                                                       [&](CollectedMembers& collected) { collectText(collected.text, collected.nameChanges); });
                            });
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "emit/member_text.h"
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
@@ -30,13 +30,13 @@ struct CollectedMembers {
 
 // The members of the proxy of `entry`, type `index` of `lib`, with their changes made to the run state.
 // The run's currentLibName is the library's name.
-std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+std::shared_ptr<const CollectedMembers> membersOf(EmitRun& run, const TypeEntry& entry,
                                                   const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                   const TypeAttr& attr);
 
 // The listener members of event interface `index` of `lib`, kept like proxy members from the second time
 // they are met; `collectText` collects them (the types they refer to are recorded) and appends their text.
-std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
+std::shared_ptr<const CollectedMembers> listenerMembersOf(EmitRun& run,
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
                                                           const std::function<void(std::string& text, NameChanges& changes)>& collectText);

@@ -101,6 +101,14 @@ void WrapperGenerator::outputFailed(const std::string& path, const std::string& 
     logLine("Error: " + path + " " + what + ".");
 }
 
+std::unique_ptr<OutputText> WrapperGenerator::openFile(const std::string& path) {
+    auto file = std::make_unique<SourceFile>(services.files, this);
+    file->open(path);
+    return file;
+}
+
+void WrapperGenerator::ensureFolder(const std::string& path) { tessivar::ensureFolder(services.files, path); }
+
 const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry) {
     const auto [known, added] = interfaceTypeLibPaths_.try_emplace(entry.guidText);
     if (!added) return known->second;
