@@ -2,6 +2,7 @@
 // whole part goes to the file in one write.
 #include "emit/class_part.h"
 
+#include "emit/header_block.h"
 #include "mapping/java_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
@@ -23,7 +24,7 @@ void addImports(std::string& out, bool interfaceMode) {
 }
 
 // One import per library recorded so far, except the file's own and VBRUN.
-void addLibraryImports(std::string& out, const WrapperGenerator& g, const std::string& packageText) {
+void addLibraryImports(std::string& out, const EmitRun& g, const std::string& packageText) {
     const std::string package = pathToPackage(g.package);
     for (const std::string& libName : g.referencedLibs) {
         if (libName == "VBRUN") continue;
@@ -97,12 +98,12 @@ void addConstructors(std::string& out, const std::string& name) {
 
 }  // namespace
 
-void writeClassPart(const WrapperGenerator& g, std::string typeLibPath, SourceFile& file, const TypeEntry& entry,
+void writeClassPart(const EmitRun& g, std::string typeLibPath, OutputText& file, const TypeEntry& entry,
                     bool unknownPtr, bool interfaceMode) {
     const std::string packageText = javaPackage(g.package, g.currentLibName);
     std::string out;
     out.reserve(2048);
-    appendHeaderBlock(out, false, typeLibPath, packageText);
+    out += headerBlock(false, typeLibPath, packageText);
     addImports(out, interfaceMode);
     addLibraryImports(out, g, packageText);
     out += "\r\n";

@@ -5,6 +5,7 @@
 
 #include "base/guid_text.h"
 #include "mapping/java_text.h"
+#include "emit/header_block.h"
 #include "mapping/names.h"
 #include "mapping/path_names.h"
 #include "base/text.h"
@@ -13,7 +14,7 @@
 namespace tessivar {
 namespace {
 
-void writeCoClassBody(SourceFile& file, const std::string& name, const std::string& clsid, const std::string& progId) {
+void writeCoClassBody(OutputText& file, const std::string& name, const std::string& clsid, const std::string& progId) {
     file.writeLine("import com.corlith.kovra.*;");
     file.writeLine("");
     file.writeLine("public interface " + name + " {");
@@ -23,70 +24,50 @@ void writeCoClassBody(SourceFile& file, const std::string& name, const std::stri
 }
 
 // The coclass of the library whose CLSID is the entry's, when it is creatable.
-void writeCoClassFile(WrapperGenerator& generator, const ClassEntry& entry, const std::string& folder,
+void writeCoClassFile(EmitRun& run, const ClassEntry& entry, const std::string& folder,
                       const std::string& libName, const TypeInfo& type, const TypeAttr& attr) {
     // Registry keys ignore case, so a catalogue CLSID may be stored in lower case: compare as the keys do.
     const std::string clsid = guidText(attr.guid);
     if (!equalsIgnoreCase(clsid, entry.clsid)) return;
-    const std::string progId = progIdFromClsid(generator.services.registry, clsid);
+    const std::string progId = progIdFromClsid(run.registry(), clsid);
     if (!(attr.wTypeFlags & TYPEFLAG_FCANCREATE)) return;
 
-    const JavaFileLocation location = javaFileIn(generator, folder, typeName(type));
-    generator.logLine("Generating CoClass interface: " + location.path);
-    SourceFile file(generator.services.files, &generator);
-    if (!file.open(location.path)) return;
+    const JavaFileLocation location = javaFileIn(run, folder, typeName(type));
+    run.logLine("Generating CoClass interface: " + location.path);
+    const std::unique_ptr<OutputText> opened = run.openFile(location.path);
+    if (!opened->isOpen()) return;
+    OutputText& file = *opened;
 
     std::optional<std::string> typeLibPath;
     if (!entry.typeLibPath.empty()) typeLibPath = entry.typeLibPath;
-    writeHeaderBlock(file, false, typeLibPath, javaPackage(generator.package, libName));
+    file.write(headerBlock(false, typeLibPath, javaPackage(run.package, libName)));
     writeCoClassBody(file, location.fileStem, clsid, progId);
     file.close();
 }
 
-void writeCoClassesOf(WrapperGenerator& generator, const ClassEntry& entry) {
+void writeCoClassesOf(EmitRun& run, const ClassEntry& entry) {
     std::shared_ptr<const TypeLib> lib = entry.typeLib;
-    if (!lib && (generator.services.loader.load(entry.typeLibPath, lib) != kOk || !lib)) {
-        generator.logLine("Error: type library " + entry.typeLibPath + " cannot be loaded.");
+    if (!lib && (run.loader().load(entry.typeLibPath, lib) != kOk || !lib)) {
+        run.logLine("Error: type library " + entry.typeLibPath + " cannot be loaded.");
         return;
     }
-    generator.currentLibName = libraryName(*lib);
-    const std::string folder = javaSourceFolder(generator, generator.sourceRoot, generator.currentLibName);
-    ensureFolder(generator.services.files, folder);
+    run.currentLibName = libraryName(*lib);
+    const std::string folder = javaSourceFolder(run, run.sourceRoot, run.currentLibName);
+    run.ensureFolder(folder);
 
     for (unsigned i = 0, count = lib->typeInfoCount(); i < count; ++i) {
         std::shared_ptr<const TypeInfo> type;
         TypeAttr attr;
         if (lib->typeInfo(i, type) != kOk || !type || type->typeAttr(attr) != kOk) continue;
         if (attr.typekind != TKIND_COCLASS) continue;
-        writeCoClassFile(generator, entry, folder, generator.currentLibName, *type, attr);
+        writeCoClassFile(run, entry, folder, run.currentLibName, *type, attr);
     }
 }
 
 }  // namespace
 
-void writeCoClasses(WrapperGenerator& generator) {
-    for (const ClassEntry& entry : generator.coClasses) writeCoClassesOf(generator, entry);
-}
-
-void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& coClass) {
-    TypeAttr attr;
-    if (!coClass || coClass->typeAttr(attr) != kOk) return;
-    for (unsigned i = 0; i < attr.cImplTypes; ++i) {
-        HRefType ref = 0;
-        std::shared_ptr<const TypeInfo> implemented;
-        TypeAttr implAttr;
-        HResult hr = coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref);
-        if (hr == kOk) hr = coClass->refTypeInfo(ref, implemented);
-        if (hr != kOk || !implemented) {
-            generator.noteLoss(&TypeLosses::interfaces, hr == kOk ? kPointerError : hr);
-            continue;
-        }
-        if (implemented->typeAttr(implAttr) != kOk) continue;
-        if (implAttr.typekind != TKIND_INTERFACE && implAttr.typekind != TKIND_DISPATCH) continue;
-        std::int32_t flags = 0;
-        if (coClass->implTypeFlags(i, flags) != kOk) continue;
-        generator.registerType(implemented, flags);
-    }
+void writeCoClasses(EmitRun& run) {
+    for (const ClassEntry& entry : run.coClasses) writeCoClassesOf(run, entry);
 }
 
 }  // namespace tessivar

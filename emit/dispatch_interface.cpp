@@ -18,37 +18,38 @@ std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& type, unsigned&
 
 }  // namespace
 
-void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, const std::string& sourceRoot) {
+void generateDispatchInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot) {
     if (!entry.typeInfo) throw ComError(kPointerError);
     unsigned index = 0;
     const std::shared_ptr<const TypeLib> lib = containingLibrary(*entry.typeInfo, index);
-    generator.currentLibName = libraryName(*lib);
+    run.currentLibName = libraryName(*lib);
 
     const JavaFileLocation location =
-        javaFileLocation(generator, sourceRoot, generator.currentLibName, entry.name);
-    if (markFileWritten(generator, entry, location)) return;
-    ensureFolder(generator.services.files, location.folder);
-    generator.logLine("Generating Dispatch interface: " + location.path);
-    SourceFile file(generator.services.files, &generator);
-    if (!file.open(location.path)) return;
+        javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);
+    if (markFileWritten(run, entry, location)) return;
+    run.ensureFolder(location.folder);
+    run.logLine("Generating Dispatch interface: " + location.path);
+    const std::unique_ptr<OutputText> opened = run.openFile(location.path);
+    if (!opened->isOpen()) return;
+    OutputText& file = *opened;
 
     TypeAttr attr;
     const bool attrRead = entry.typeInfo->typeAttr(attr) == kOk;
     if (entry.typeLibPath.empty())
-        entry.typeLibPath = generator.interfaceTypeLibPath(entry);
+        entry.typeLibPath = run.interfaceTypeLibPath(entry);
 
     if (attrRead) {
         // Members first: the types they record decide the library imports of the class part.
-        const std::shared_ptr<const CollectedMembers> members = membersOf(generator, entry, lib, index, attr);
+        const std::shared_ptr<const CollectedMembers> members = membersOf(run, entry, lib, index, attr);
         const bool unknownPtr = attr.wTypeFlags == TYPEFLAG_FOLEAUTOMATION;
-        writeClassPart(generator, entry.typeLibPath, file, javaNamed(entry, location), unknownPtr, false);
-        logNameChanges(generator, members->nameChanges);
+        writeClassPart(run, entry.typeLibPath, file, javaNamed(entry, location), unknownPtr, false);
+        logNameChanges(run, members->nameChanges);
         file.write(members->text);
     }
     file.writeLine("}");
     file.close();
-    generator.doneInterfaces.insert(entry);
-    generator.reportLosses(entry);
+    run.doneInterfaces.insert(entry);
+    run.reportLosses(entry);
 }
 
 }  // namespace tessivar

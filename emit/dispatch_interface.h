@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
-void generateDispatchInterface(WrapperGenerator& generator, TypeEntry entry, const std::string& sourceRoot);
+void generateDispatchInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot);
 
 }  // namespace tessivar

@@ -3,16 +3,15 @@
 #include "emit/dispatch_interface.h"
 #include "emit/enum_interface.h"
 #include "emit/listener_interface.h"
-#include "emit/proxy_members.h"
-#include "engine/build_file.h"
-#include "engine/maven_build_file.h"
-#include "engine/wrapper_generator.h"
+#include "emit/build_file.h"
+#include "emit/maven_build_file.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
 Emitters defaultEmitters() {
     return Emitters{generateDispatchInterface, generateListenerInterface, writeEnumInterfaces, writeCoClasses,
-                    writeBuildFile, planProxyMembers, writeMavenBuildFile};
+                    writeBuildFile, writeMavenBuildFile};
 }
 
 }  // namespace tessivar

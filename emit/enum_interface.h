@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
-void writeEnumInterfaces(WrapperGenerator& generator);
+void writeEnumInterfaces(EmitRun& run);
 
 }  // namespace tessivar

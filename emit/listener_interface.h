@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
-void generateListenerInterface(WrapperGenerator& generator, TypeEntry entry, const std::string& sourceRoot);
+void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot);
 
 }  // namespace tessivar

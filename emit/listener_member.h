@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "emit/member_info.h"
+#include "mapping/member_info.h"
 #include "emit/member_text.h"
 
 namespace tessivar {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "emit/member_info.h"
-#include "engine/type_recorder.h"
+#include "mapping/member_info.h"
+#include "mapping/type_recorder.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "emit/member_info.h"
+#include "mapping/member_info.h"
 
 namespace tessivar {
 

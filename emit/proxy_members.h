@@ -1,5 +1,4 @@
-// The members of proxies: kept for the class runs that write a type again, and in generate-all collected
-// ahead on a second thread while the runs write the proxies before them.
+// The members of proxies and listeners, kept for the class runs that write a type again.
 #pragma once
 
 #include <functional>
@@ -7,7 +6,7 @@
 #include <string>
 
 #include "emit/member_text.h"
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
@@ -31,21 +30,15 @@ struct CollectedMembers {
 
 // The members of the proxy of `entry`, type `index` of `lib`, with their changes made to the run state.
 // The run's currentLibName is the library's name.
-std::shared_ptr<const CollectedMembers> membersOf(WrapperGenerator& generator, const TypeEntry& entry,
+std::shared_ptr<const CollectedMembers> membersOf(EmitRun& run, const TypeEntry& entry,
                                                   const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                   const TypeAttr& attr);
 
 // The listener members of event interface `index` of `lib`, kept like proxy members from the second time
 // they are met; `collectText` collects them (the types they refer to are recorded) and appends their text.
-std::shared_ptr<const CollectedMembers> listenerMembersOf(WrapperGenerator& generator,
+std::shared_ptr<const CollectedMembers> listenerMembersOf(EmitRun& run,
                                                           const std::shared_ptr<const TypeLib>& lib, unsigned index,
                                                           const TypeAttr& attr,
                                                           const std::function<void(std::string& text, NameChanges& changes)>& collectText);
-
-// Before a pass of a generate-all request, where the type libraries can be read from two threads at once:
-// a second thread collects the members of every proxy of the libraries met so far, the pass's own
-// interfaces first (from its last back, while the pass writes from its first on). Nothing changes in
-// what is written.
-void planProxyMembers(WrapperGenerator& generator);
 
 }  // namespace tessivar

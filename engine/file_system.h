@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace tessivar {
+#include "base/path_separator.h"
 
-// The native separator of the build: the Windows build writes the backslash paths its users know.
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
+namespace tessivar {
 
 // An open output file. Writes may be buffered; the bytes on disk after a successful close are exactly
 // the bytes written. A failed write or close is reported, never taken for success.

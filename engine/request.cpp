@@ -18,7 +18,6 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
     try {
         WrapperGenerator generator(services, snap.hiddenInterfaces, emitters);
         generator.missingLibraryHint = host.missingLibraryHint();
-        generator.manyClassRuns = snap.generateAll && snap.classes.size() > 1;
         generator.writesMavenBuildFile = snap.mavenBuildFile;
         const std::string selectedName =
             snap.classIndex >= 0 && static_cast<std::size_t>(snap.classIndex) < snap.shownNames.size()

@@ -1,10 +1,8 @@
-// SourceFile, the folder helpers and the header block.
+// SourceFile and the folder helpers.
 #include "engine/source_file.h"
 
 #include <exception>
 #include <vector>
-
-#include "mapping/java_text.h"
 
 namespace tessivar {
 
@@ -27,11 +25,6 @@ bool SourceFile::open(const std::string& path) {
         return false;
     }
     return true;
-}
-
-void SourceFile::writeLine(std::string_view text) {
-    write(text);
-    write("\r\n");
 }
 
 void SourceFile::write(std::string_view text) {
@@ -87,29 +80,6 @@ bool makeFolderPath(FileSystem& files, const std::string& path) {
 
 void ensureFolder(FileSystem& files, const std::string& path) {
     if (!isFolder(files, path)) makeFolderPath(files, path);
-}
-
-void appendHeaderBlock(std::string& out, bool enumForm, const std::optional<std::string>& typeLibPath,
-                       std::string_view javaPackage) {
-    if (enumForm) out += "//DO NOT EDIT.\r\n";
-    out += "// created by Tessivar\r\n";
-    if (typeLibPath) {
-        out += "// from TypeLib at ";
-        out += lineCommentText(*typeLibPath);
-        out += "\r\n";
-    }
-    out += "// check for latest version at ";
-    out += kMakerWebAddress;
-    out += "\r\n\r\npackage ";
-    out += javaPackage;
-    out += ";\r\n\r\n";
-}
-
-void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
-                      std::string_view javaPackage) {
-    std::string text;
-    appendHeaderBlock(text, enumForm, typeLibPath, javaPackage);
-    file.write(text);
 }
 
 }  // namespace tessivar

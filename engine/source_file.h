@@ -1,17 +1,14 @@
-// Output files and folders: SourceFile, the folder helpers and the header block of every Java file.
+// Output files and folders: SourceFile and the folder helpers.
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "emit/output_text.h"
 #include "engine/file_system.h"
 
 namespace tessivar {
-
-// The maker's web address printed in the header of every generated file.
-inline constexpr std::string_view kMakerWebAddress = "https://www.ostrelle.example/tessivar";
 
 // Told when an output file cannot be created or written, so a run never reports such a file as written.
 class OutputFailureSink {
@@ -22,20 +19,18 @@ public:
 
 // One output file. Without an open file it accepts writes and ignores them. Its bytes take the place of
 // the file at its path when it is closed; destroyed by an exception before that, it is dropped.
-class SourceFile {
+class SourceFile : public OutputText {
 public:
     explicit SourceFile(FileSystem& files, OutputFailureSink* failures = nullptr);
-    virtual ~SourceFile();
+    ~SourceFile() override;
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
 
     // Starts the file, which replaces an existing one at close.
     bool open(const std::string& path);
-    void writeLine(std::string_view text);  // text + CR LF
-    void write(std::string_view text);
-    // Flushes and closes; false when any write or the close failed.
-    bool close();
-    bool isOpen() const { return file_ != nullptr; }
+    void write(std::string_view text) override;
+    bool close() override;
+    bool isOpen() const override { return file_ != nullptr; }
 
 private:
     void fail();
@@ -55,12 +50,5 @@ bool isFolder(FileSystem& files, const std::string& path);
 // Makes every missing folder along the path; false at the first folder that cannot be made.
 bool makeFolderPath(FileSystem& files, const std::string& path);
 void ensureFolder(FileSystem& files, const std::string& path);
-
-// The lines that open every generated Java file. `typeLibPath` absent leaves out the
-// "// from TypeLib at " line; `enumForm` adds the "//DO NOT EDIT." line first.
-void appendHeaderBlock(std::string& out, bool enumForm, const std::optional<std::string>& typeLibPath,
-                       std::string_view javaPackage);
-void writeHeaderBlock(SourceFile& file, bool enumForm, const std::optional<std::string>& typeLibPath,
-                      std::string_view javaPackage);
 
 }  // namespace tessivar

@@ -101,6 +101,14 @@ void WrapperGenerator::outputFailed(const std::string& path, const std::string& 
     logLine("Error: " + path + " " + what + ".");
 }
 
+std::unique_ptr<OutputText> WrapperGenerator::openFile(const std::string& path) {
+    auto file = std::make_unique<SourceFile>(services.files, this);
+    file->open(path);
+    return file;
+}
+
+void WrapperGenerator::ensureFolder(const std::string& path) { tessivar::ensureFolder(services.files, path); }
+
 const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry) {
     const auto [known, added] = interfaceTypeLibPaths_.try_emplace(entry.guidText);
     if (!added) return known->second;
@@ -108,10 +116,6 @@ const std::string& WrapperGenerator::interfaceTypeLibPath(const TypeEntry& entry
     if (known->second.empty() && entry.typeInfo)
         if (const auto lib = containingLibrary(*entry.typeInfo)) known->second = lib->builtInName().value_or("");
     return known->second;
-}
-
-bool WrapperGenerator::markWritten(const TypeEntry& entry, const std::string& prefix) {
-    return !writtenNames.insert(pathToPackage(prefix) + entry.name).second;
 }
 
 bool WrapperGenerator::obtainRuntimeFolder(const std::string& given) {
@@ -245,7 +249,6 @@ void WrapperGenerator::classifyPending() {
 
 void WrapperGenerator::runPass() {
     classifyPending();
-    if (emitters.passPlanned) emitters.passPlanned(*this);
 
     currentTypeInfo.reset();
     for (const TypeEntry& entry : interfaceList) {

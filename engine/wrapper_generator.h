@@ -14,8 +14,8 @@
 #include "engine/file_system.h"
 #include "engine/settings_store.h"
 #include "engine/source_file.h"
-#include "engine/type_recorder.h"
 #include "engine/user_interface.h"
+#include "emit/emit_run.h"
 #include "base/text.h"
 #include "base/type_entry.h"
 #include "base/class_entry.h"
@@ -25,7 +25,6 @@
 namespace tessivar {
 
 class WrapperGenerator;
-struct ProxyMembers;
 
 // The platform services a request works through.
 struct Services {
@@ -36,25 +35,6 @@ struct Services {
     UserInterface& ui;
 };
 
-// The emitters a class run calls, in the order the run calls them. Each writes its own files.
-struct Emitters {
-    // One dispatch or Automation-compatible interface (a copy of the entry), under the source root.
-    std::function<void(WrapperGenerator&, TypeEntry, const std::string& sourceRoot)> dispatchInterface;
-    // One event source dispatch interface.
-    std::function<void(WrapperGenerator&, TypeEntry, const std::string& sourceRoot)> listenerInterface;
-    // The enums of this pass's interfaceList.
-    std::function<void(WrapperGenerator&)> enums;
-    // The CoClass files of coClasses.
-    std::function<void(WrapperGenerator&)> coClasses;
-    // The build file.
-    std::function<void(WrapperGenerator&)> buildFile;
-    // Told each pass's interfaceList before the pass writes it (the dispatch interface emitter may start
-    // collecting members ahead).
-    std::function<void(WrapperGenerator&)> passPlanned;
-    // The Maven build file, after the Ant one, when the request asks for it.
-    std::function<void(WrapperGenerator&)> mavenBuildFile;
-};
-
 // Whether a type of these attributes gets a proxy class: a dispatch interface, or an interface that is
 // dual, dispatchable or Automation-compatible.
 bool writesProxy(const TypeAttr& attr);
@@ -62,14 +42,11 @@ bool writesProxy(const TypeAttr& attr);
 // "9 functions and 2 referenced types": what `losses` counts, for a log line.
 std::string lossesText(const TypeLosses& losses);
 
-// The emitters of the program (defined by the emitter subsystem).
-Emitters defaultEmitters();
-
 // The runtime files that must be present in the runtime folder.
 inline constexpr const char* kRuntimeJar = "kovra.jar";
 inline constexpr const char* kRuntimeDll = "kovra.dll";
 
-class WrapperGenerator : public OutputFailureSink, public TypeRecorder {
+class WrapperGenerator : public EmitRun, public OutputFailureSink {
     // The run's files: the given ones, kept inside the destination. First, as `services` refers to it.
     ContainedFileSystem containedFiles_;
 
@@ -84,16 +61,14 @@ public:
     bool runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string destination, std::string package,
                   std::string jarModule, std::string runtimeFolder);
 
-    void logLine(const std::string& text);
-    // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
-    bool markWritten(const TypeEntry& entry, const std::string& prefix);
+    void logLine(const std::string& text) override;
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per
     // request: generate-all writes a type in every class run that reaches it. A type of a library the
     // program carries itself, and registered nowhere, names that library.
-    const std::string& interfaceTypeLibPath(const TypeEntry& entry);
+    const std::string& interfaceTypeLibPath(const TypeEntry& entry) override;
 
     // Logs what the type just written lost (its `losses`), if anything, and empties them.
-    void reportLosses(const TypeEntry& entry);
+    void reportLosses(const TypeEntry& entry) override;
     // What the types that lost something in this request lost, one entry per type; empty when nothing was.
     const std::map<std::string, TypeLosses>& lossesByType() const { return lossesByType_; }
     // Added to the line of a loss that a missing library caused: how a user of this build can supply it.
@@ -107,32 +82,22 @@ public:
     int outputFailures() const { return outputFailures_; }
     void outputFailed(const std::string& path, const std::string& what) override;
 
+    std::unique_ptr<OutputText> openFile(const std::string& path) override;
+    void ensureFolder(const std::string& path) override;
+    Registry& registry() override { return services.registry; }
+    TypeLibLoader& loader() override { return services.loader; }
+
     Services services;
     Emitters emitters;
 
-    // Run state (see the class run for when each is emptied), besides the recorder's.
-    std::vector<TypeEntry> interfaceList;
+    // Run state (see the class run for when each is emptied), besides the emitters' and the recorder's.
     std::vector<TypeEntry> sourceList;
     std::vector<TypeEntry> pending;
-    TypeEntrySet doneInterfaces;
-    std::set<std::string, CodeUnitLess> writtenNames;
-    // The "Name changed" lines logged in this request, each logged once.
-    std::set<std::string, CodeUnitLess> loggedNameChanges;
-    std::string jarModule;
-    std::string runtimeJarPath;
-    std::string sourceRoot;
-    std::shared_ptr<const TypeInfo> currentTypeInfo;
     SourceFile folderMaker;
-    std::string destination;
     // The runtime folder text that carries over between the class runs of a request.
     std::string pathBuffer;
-    // One class run per class of a library (generate-all): what one run collects serves the next ones.
-    bool manyClassRuns = false;
     // The request also asks for a Maven build file.
     bool writesMavenBuildFile = false;
-    // The dispatch interface emitter's own state for the request (the members of the proxies it wrote,
-    // and those being collected ahead), made at its first use.
-    std::shared_ptr<ProxyMembers> proxyMembers;
 
 private:
     bool obtainRuntimeFolder(const std::string& given);

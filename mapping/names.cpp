@@ -1,7 +1,7 @@
 // Reserved names, the identifier rule, and package/folder text conversions.
 #include "mapping/names.h"
 
-#include "engine/file_system.h"
+#include "base/path_separator.h"
 #include "mapping/java_words.h"
 
 namespace tessivar {

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "engine/file_system.h"
+#include "base/path_separator.h"
 #include "mapping/names.h"
 #include "base/text.h"
 
@@ -42,19 +42,19 @@ std::string safePathPart(std::string_view name) {
     return safe;
 }
 
-void logNameChange(WrapperGenerator& generator, std::string_view name, std::string_view javaName) {
+void logNameChange(TypeRecorder& recorder, std::string_view name, std::string_view javaName) {
     std::string line = "Name changed for Java: " + printableName(name) + " -> ";
     line += javaName;
-    if (generator.loggedNameChanges.insert(line).second) generator.logLine(line);
+    if (recorder.loggedNameChanges.insert(line).second) recorder.logLine(line);
 }
 
-void logNameChanges(WrapperGenerator& generator, const std::vector<std::pair<std::string, std::string>>& changes) {
-    for (const auto& [name, javaName] : changes) logNameChange(generator, name, javaName);
+void logNameChanges(TypeRecorder& recorder, const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& [name, javaName] : changes) logNameChange(recorder, name, javaName);
 }
 
-std::string javaIdentifier(WrapperGenerator& generator, std::string_view name, JavaNameUse use) {
+std::string javaIdentifier(TypeRecorder& recorder, std::string_view name, JavaNameUse use) {
     std::string id = javaIdentifier(name, use);
-    if (id != name) logNameChange(generator, name, id);
+    if (id != name) logNameChange(recorder, name, id);
     return id;
 }
 
@@ -74,24 +74,24 @@ std::string printableName(std::string_view name) {
     return out;
 }
 
-std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName) {
+std::string javaSourceFolder(TypeRecorder& recorder, std::string_view root, std::string_view libName) {
     std::string folder(root);
-    if (!generator.package.empty()) folder += kPathSeparator + packageToFolder(generator.package);
-    if (!libName.empty()) folder += kPathSeparator + javaIdentifier(generator, libName, JavaNameUse::PackagePart);
+    if (!recorder.package.empty()) folder += kPathSeparator + packageToFolder(recorder.package);
+    if (!libName.empty()) folder += kPathSeparator + javaIdentifier(recorder, libName, JavaNameUse::PackagePart);
     return folder;
 }
 
-JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName) {
+JavaFileLocation javaFileIn(TypeRecorder& recorder, std::string folder, std::string_view typeName) {
     JavaFileLocation location;
-    location.fileStem = javaIdentifier(generator, typeName, JavaNameUse::Type);
+    location.fileStem = javaIdentifier(recorder, typeName, JavaNameUse::Type);
     location.path = folder + kPathSeparator + location.fileStem + ".java";
     location.folder = std::move(folder);
     return location;
 }
 
-JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
+JavaFileLocation javaFileLocation(TypeRecorder& recorder, std::string_view root, std::string_view libName,
                                   std::string_view typeName) {
-    return javaFileIn(generator, javaSourceFolder(generator, root, libName), typeName);
+    return javaFileIn(recorder, javaSourceFolder(recorder, root, libName), typeName);
 }
 
 TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location) {
@@ -99,12 +99,12 @@ TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location) {
     return entry;
 }
 
-bool markFileWritten(WrapperGenerator& generator, const TypeEntry& entry, const JavaFileLocation& location) {
+bool markFileWritten(TypeRecorder& recorder, const TypeEntry& entry, const JavaFileLocation& location) {
     // The key is the file's own path: two libraries' types of one name are two files, and two names
     // that are made safe into one file name are one file.
     TypeEntry keyed = entry;
     keyed.name = location.path;
-    return generator.markWritten(keyed, "");
+    return recorder.markWritten(keyed, "");
 }
 
 }  // namespace tessivar

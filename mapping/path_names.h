@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/wrapper_generator.h"
+#include "mapping/type_recorder.h"
 #include "mapping/java_words.h"
 #include "base/type_entry.h"
 
@@ -23,13 +23,13 @@ bool isWindowsDeviceName(std::string_view name);
 std::string safePathPart(std::string_view name);
 
 // Logs "Name changed for Java: name -> Java name", once per name and Java name in a request.
-void logNameChange(WrapperGenerator& generator, std::string_view name, std::string_view javaName);
+void logNameChange(TypeRecorder& recorder, std::string_view name, std::string_view javaName);
 
 // logNameChange for each (name, Java name) in order.
-void logNameChanges(WrapperGenerator& generator, const std::vector<std::pair<std::string, std::string>>& changes);
+void logNameChanges(TypeRecorder& recorder, const std::vector<std::pair<std::string, std::string>>& changes);
 
 // javaIdentifier, logging the change when there is one.
-std::string javaIdentifier(WrapperGenerator& generator, std::string_view name, JavaNameUse use);
+std::string javaIdentifier(TypeRecorder& recorder, std::string_view name, JavaNameUse use);
 
 // The name as a log line can show it: control characters (line ends and terminal escapes among them)
 // become "\xNN".
@@ -43,14 +43,14 @@ struct JavaFileLocation {
 };
 
 // root [/ package folders] [/ library's Java name]: the folder of a library's generated files.
-std::string javaSourceFolder(WrapperGenerator& generator, std::string_view root, std::string_view libName);
+std::string javaSourceFolder(TypeRecorder& recorder, std::string_view root, std::string_view libName);
 
 // The file of type `typeName` (its Java name) in `folder`.
-JavaFileLocation javaFileIn(WrapperGenerator& generator, std::string folder, std::string_view typeName);
+JavaFileLocation javaFileIn(TypeRecorder& recorder, std::string folder, std::string_view typeName);
 
-// The location of type `typeName` of library `libName` under `root` with the generator's package; the
+// The location of type `typeName` of library `libName` under `root` with the run's package; the
 // library and type names are their Java names (logged when changed).
-JavaFileLocation javaFileLocation(WrapperGenerator& generator, std::string_view root, std::string_view libName,
+JavaFileLocation javaFileLocation(TypeRecorder& recorder, std::string_view root, std::string_view libName,
                                   std::string_view typeName);
 
 // The entry under its Java name, the name its file declares; the run's sets keep the entry as it is.
@@ -58,6 +58,6 @@ TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location);
 
 // markWritten keyed by the file's folder and safe name, so one file per folder and type is written and
 // same-named types of two libraries are both written. True when the file was written before in this run.
-bool markFileWritten(WrapperGenerator& generator, const TypeEntry& entry, const JavaFileLocation& location);
+bool markFileWritten(TypeRecorder& recorder, const TypeEntry& entry, const JavaFileLocation& location);
 
 }  // namespace tessivar

@@ -1,9 +1,10 @@
-// registerType: records a type that generated code refers to, so a later pass generates it.
-#include "engine/type_recorder.h"
+// The recorder's changes to the run state: referenced types, coclasses, losses, written files.
+#include "mapping/type_recorder.h"
 
 #include <optional>
 
 #include "base/guid_text.h"
+#include "mapping/names.h"
 
 namespace tessivar {
 
@@ -76,6 +77,27 @@ void TypeRecorder::replay(const RecordedChanges& changes) {
     losses.add(changes.losses);
 }
 
+void registerCoClassInterfaces(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& coClass) {
+    TypeAttr attr;
+    if (!coClass || coClass->typeAttr(attr) != kOk) return;
+    for (unsigned i = 0; i < attr.cImplTypes; ++i) {
+        HRefType ref = 0;
+        std::shared_ptr<const TypeInfo> implemented;
+        TypeAttr implAttr;
+        HResult hr = coClass->refTypeOfImplType(static_cast<std::int32_t>(i), ref);
+        if (hr == kOk) hr = coClass->refTypeInfo(ref, implemented);
+        if (hr != kOk || !implemented) {
+            generator.noteLoss(&TypeLosses::interfaces, hr == kOk ? kPointerError : hr);
+            continue;
+        }
+        if (implemented->typeAttr(implAttr) != kOk) continue;
+        if (implAttr.typekind != TKIND_INTERFACE && implAttr.typekind != TKIND_DISPATCH) continue;
+        std::int32_t flags = 0;
+        if (coClass->implTypeFlags(i, flags) != kOk) continue;
+        generator.registerType(implemented, flags);
+    }
+}
+
 void TypeLosses::add(const TypeLosses& other) {
     functions += other.functions;
     variables += other.variables;
@@ -83,6 +105,12 @@ void TypeLosses::add(const TypeLosses& other) {
     references += other.references;
     interfaces += other.interfaces;
     if (firstFailure == kOk) firstFailure = other.firstFailure;
+}
+
+void TypeRecorder::logLine(const std::string&) {}
+
+bool TypeRecorder::markWritten(const TypeEntry& entry, const std::string& prefix) {
+    return !writtenNames.insert(pathToPackage(prefix) + entry.name).second;
 }
 
 }  // namespace tessivar

@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "emit/coclass.h"
 #include "base/guid_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"

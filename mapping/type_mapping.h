@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "emit/member_info.h"
-#include "engine/type_recorder.h"
+#include "mapping/member_info.h"
+#include "mapping/type_recorder.h"
 #include "typelib/typelib_api.h"
 
 namespace tessivar {

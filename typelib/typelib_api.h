@@ -244,8 +244,6 @@ class TypeLibLoader {
 public:
     virtual ~TypeLibLoader() = default;
     virtual HResult load(const std::string& path, std::shared_ptr<const TypeLib>& out) = 0;
-    // True when the libraries it loads may be read from several threads at once.
-    virtual bool readsConcurrently() const { return false; }
 };
 
 // Convenience wrappers for the common "name only" documentation call; empty on failure.

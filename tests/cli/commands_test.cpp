@@ -60,22 +60,22 @@ protected:
     // Emitters that only log, so the log shows which classes and types a run reached.
     Emitters loggingEmitters() {
         Emitters e;
-        e.dispatchInterface = [](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+        e.dispatchInterface = [](EmitRun& g, TypeEntry entry, const std::string&) {
             g.logLine("Generating Dispatch interface: " + entry.name);
         };
-        e.listenerInterface = [](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+        e.listenerInterface = [](EmitRun& g, TypeEntry entry, const std::string&) {
             g.logLine("Generating stub: " + entry.name);
         };
-        e.coClasses = [](WrapperGenerator& g) {
+        e.coClasses = [](EmitRun& g) {
             for (const ClassEntry& c : g.coClasses) g.logLine("Generating CoClass interface: " + c.progId);
         };
-        e.buildFile = [this](WrapperGenerator& g) {
+        e.buildFile = [this](EmitRun& g) {
             g.logLine("Generating build file: " + g.destination + "/build.xml");
-            if (failBuildFile) g.outputFailed(g.destination + "/build.xml", "cannot be created");
+            if (failBuildFile) dynamic_cast<OutputFailureSink&>(g).outputFailed(g.destination + "/build.xml", "cannot be created");
         };
-        e.mavenBuildFile = [this](WrapperGenerator& g) {
+        e.mavenBuildFile = [this](EmitRun& g) {
             g.logLine("Generating Maven build file: " + g.destination + "/pom.xml");
-            if (failMavenBuildFile) g.outputFailed(g.destination + "/pom.xml", "cannot be created");
+            if (failMavenBuildFile) dynamic_cast<OutputFailureSink&>(g).outputFailed(g.destination + "/pom.xml", "cannot be created");
         };
         return e;
     }

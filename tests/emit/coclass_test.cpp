@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "engine/wrapper_generator.h"
 #include "emit/coclass.h"
 #include "base/guid_text.h"
 #include "base/text.h"

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "engine/wrapper_generator.h"
 #include "emit/enum_interface.h"
 #include "base/guid_text.h"
 #include "support/fakes.h"

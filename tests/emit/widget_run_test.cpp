@@ -2,9 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "engine/wrapper_generator.h"
 #include "emit/coclass.h"
 #include "emit/enum_interface.h"
-#include "engine/build_file.h"
+#include "emit/build_file.h"
 #include "base/guid_text.h"
 #include "mapping/type_mapping.h"
 #include "support/fakes.h"
@@ -40,7 +41,7 @@ TEST(WidgetRun, EnumCoClassesAndBuildFileFollowTheInterfaces) {
 
     std::vector<std::string> javaTypes;
     Emitters emitters;
-    emitters.dispatchInterface = [&](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+    emitters.dispatchInterface = [&](EmitRun& g, TypeEntry entry, const std::string&) {
         g.logLine("Generating Dispatch interface: " + entry.name);
         g.doneInterfaces.insert(entry);
         g.currentLibName = "WidgetLib";

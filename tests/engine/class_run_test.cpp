@@ -55,7 +55,7 @@ protected:
     // Emitters that log what they were given and, for IWidget, record its enum as Part of writing it.
     Emitters recordingEmitters() {
         Emitters e;
-        e.dispatchInterface = [this](WrapperGenerator& g, TypeEntry entry, const std::string& root) {
+        e.dispatchInterface = [this](EmitRun& g, TypeEntry entry, const std::string& root) {
             calls.push_back(slashed("dispatch " + entry.name + " in " + root));
             g.logLine("Generating Dispatch interface: " + entry.name);
             g.doneInterfaces.insert(entry);
@@ -63,12 +63,12 @@ protected:
             for (auto& [from, to] : extraReferences)
                 if (entry.name == from) g.registerType(to, 0);
         };
-        e.listenerInterface = [this](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+        e.listenerInterface = [this](EmitRun& g, TypeEntry entry, const std::string&) {
             calls.push_back("listener " + entry.name);
             g.logLine("Generating stub: " + entry.name);
             g.doneInterfaces.insert(entry);
         };
-        e.enums = [this](WrapperGenerator& g) {
+        e.enums = [this](EmitRun& g) {
             for (const TypeEntry& entry : g.interfaceList) {
                 TypeAttr attr;
                 if (entry.typeInfo->typeAttr(attr) != kOk || attr.typekind != TKIND_ENUM) continue;
@@ -76,13 +76,13 @@ protected:
                 g.logLine("Generating enum interface: " + entry.name);
             }
         };
-        e.coClasses = [this](WrapperGenerator& g) {
+        e.coClasses = [this](EmitRun& g) {
             for (const ClassEntry& c : g.coClasses) {
                 calls.push_back("coclass " + c.progId + " " + c.clsid);
                 g.logLine("Generating CoClass interface: " + c.progId);
             }
         };
-        e.buildFile = [this](WrapperGenerator& g) {
+        e.buildFile = [this](EmitRun& g) {
             calls.push_back(slashed("build " + g.jarModule + " " + g.runtimeJarPath));
             g.logLine("Generating build file: " + g.destination);
         };
@@ -240,7 +240,7 @@ TEST_F(ClassRunTest, EmptyDestinationWritesBelowTheCurrentDirectory) {
 
 TEST_F(ClassRunTest, RaisedErrorEndsTheRequestAndEnablesGenerate) {
     Emitters e = recordingEmitters();
-    e.dispatchInterface = [](WrapperGenerator&, TypeEntry, const std::string&) { throw ComError(kPointerError); };
+    e.dispatchInterface = [](EmitRun&, TypeEntry, const std::string&) { throw ComError(kPointerError); };
     const RequestOutcome outcome =
         runRequest(host, snapshot, Services{files, registry, loader, settings, ui}, e);
     EXPECT_FALSE(outcome.error.empty());
@@ -268,7 +268,7 @@ TEST_F(ClassRunTest, ReferencedLibrariesCarryOverBetweenClassRuns) {
     std::vector<std::size_t> libsSeen;
     Emitters e = recordingEmitters();
     auto dispatch = e.dispatchInterface;
-    e.dispatchInterface = [&](WrapperGenerator& g, TypeEntry entry, const std::string& root) {
+    e.dispatchInterface = [&](EmitRun& g, TypeEntry entry, const std::string& root) {
         libsSeen.push_back(g.referencedLibs.size());
         dispatch(g, entry, root);
     };

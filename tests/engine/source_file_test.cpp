@@ -48,33 +48,6 @@ TEST(SourceFile, FailuresAreReportedNotTakenForSuccess) {
     EXPECT_THAT(log.failures, ElementsAre("/missing/A.java cannot be created", "/work/B.java cannot be written"));
 }
 
-TEST(HeaderBlock, EnumFormAndCoClassFormWithoutPath) {
-    MemoryFileSystem fs;
-    SourceFile file(fs);
-    ASSERT_TRUE(file.open("/work/E.java"));
-    writeHeaderBlock(file, true, std::string("C:\\lib\\widget.tlb"), "com.example.widgets.WidgetLib");
-    file.close();
-    const std::string web(kMakerWebAddress);
-    EXPECT_EQ(*fs.file("/work/E.java"),
-              "//DO NOT EDIT.\r\n// created by Tessivar\r\n// from TypeLib at C:\\lib\\widget.tlb\r\n"
-              "// check for latest version at " + web + "\r\n\r\npackage com.example.widgets.WidgetLib;\r\n\r\n");
-    ASSERT_TRUE(file.open("/work/C.java"));
-    writeHeaderBlock(file, false, std::nullopt, "WidgetLib");
-    file.close();
-    EXPECT_EQ(*fs.file("/work/C.java"),
-              "// created by Tessivar\r\n// check for latest version at " + web + "\r\n\r\npackage WidgetLib;\r\n\r\n");
-}
-
-TEST(HeaderBlock, PathsNeverFormUnicodeEscapes) {
-    MemoryFileSystem fs;
-    SourceFile file(fs);
-    ASSERT_TRUE(file.open("/work/U.java"));
-    writeHeaderBlock(file, false, std::string("c:\\users\\x.tlb \\\\srv\\u \\\\\\u C:\\Users"), "p");
-    file.close();
-    EXPECT_NE(fs.file("/work/U.java")->find("// from TypeLib at c:\\\\users\\x.tlb \\\\srv\\\\u \\\\\\\\u C:\\Users\r\n"),
-              std::string::npos);
-}
-
 TEST(MakeFolderPath, MixedSeparatorsDrivesAbsoluteAndRelativePaths) {
     MemoryFileSystem fs;
     EXPECT_TRUE(makeFolderPath(fs, "/work/out\\src//com/"));

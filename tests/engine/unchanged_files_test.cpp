@@ -149,21 +149,10 @@ struct GenerateAllResult {
     std::size_t opens = 0;
 };
 
-// The test loader, read from one thread only: members are then never collected ahead.
-class OneThreadLoader : public TypeLibLoader {
-public:
-    explicit OneThreadLoader(std::unique_ptr<TypeLibLoader> inner) : inner_(std::move(inner)) {}
-    HResult load(const std::string& path, std::shared_ptr<const TypeLib>& out) override { return inner_->load(path, out); }
-
-private:
-    std::unique_ptr<TypeLibLoader> inner_;
-};
-
 // Generate-all, or with `onlyClass` the request for that one catalogue entry.
-GenerateAllResult generateAll(const std::string& library, bool skipUnchanged, bool collectAhead = true,
+GenerateAllResult generateAll(const std::string& library, bool skipUnchanged,
                               std::optional<std::size_t> onlyClass = std::nullopt) {
     std::unique_ptr<TypeLibLoader> loader = testing::makeTestLoader();
-    if (!collectAhead) loader = std::make_unique<OneThreadLoader>(std::move(loader));
     RequestSnapshot snap;
     EXPECT_EQ(LoadClassesFromFile(*loader, library, snap.classes), kOk) << library;
     for (const ClassEntry& entry : snap.classes) snap.shownNames.push_back(entry.progId);
@@ -203,22 +192,6 @@ TEST(UnchangedFilesRequest, GenerateAllWritesTheSameFilesAndLogWithFewerWrites) 
     }
 }
 
-// Members collected on a second thread ahead of the class runs (run under ThreadSanitizer as well) make
-// the very same files and log as collecting each type where it is written.
-TEST(MembersAheadThread, GenerateAllWritesTheSameFilesAndLogWithAndWithoutCollectingAhead) {
-    ASSERT_TRUE(testing::makeTestLoader()->readsConcurrently());
-    std::vector<std::string> libraries{testing::fixturePath("features64.tlb")};
-    for (const char* name : {"msado15.dll", "msxml3.dll"})
-        if (testing::fileExists(testing::wineLibPath(name))) libraries.push_back(testing::wineLibPath(name));
-    for (const std::string& library : libraries) {
-        const GenerateAllResult alone = generateAll(library, true, false);
-        const GenerateAllResult ahead = generateAll(library, true, true);
-        EXPECT_EQ(ahead.files, alone.files) << library;
-        EXPECT_EQ(ahead.log, alone.log) << library;
-        EXPECT_FALSE(alone.files.empty()) << library;
-    }
-}
-
 // A file's text without its "// from TypeLib at" line, which names the library the run found the type
 // through: a class's own interfaces carry its file, the types they reach the registered one.
 std::string withoutLibraryLine(std::string text) {
@@ -227,9 +200,9 @@ std::string withoutLibraryLine(std::string text) {
     return text;
 }
 
-// Generate-all writes a type again in every class run that reaches it, from members kept or collected
-// ahead: each class requested alone (nothing kept, nothing ahead) writes the same type files.
-TEST(MembersAheadThread, EachClassAloneWritesTheTypeFilesGenerateAllWrote) {
+// Generate-all writes a type again in every class run that reaches it, from members kept by earlier
+// runs: each class requested alone (nothing kept) writes the same type files.
+TEST(KeptMembers, EachClassAloneWritesTheTypeFilesGenerateAllWrote) {
     std::vector<std::string> libraries{testing::fixturePath("features64.tlb")};
     if (testing::fileExists(testing::wineLibPath("msado15.dll"))) libraries.push_back(testing::wineLibPath("msado15.dll"));
     for (const std::string& library : libraries) {
@@ -238,7 +211,7 @@ TEST(MembersAheadThread, EachClassAloneWritesTheTypeFilesGenerateAllWrote) {
         ASSERT_EQ(LoadClassesFromFile(*testing::makeTestLoader(), library, classes), kOk);
         std::size_t compared = 0;
         for (std::size_t i = 0; i < classes.size(); ++i) {
-            const GenerateAllResult alone = generateAll(library, true, false, i);
+            const GenerateAllResult alone = generateAll(library, true, i);
             for (const auto& [path, bytes] : alone.files) {
                 if (path.ends_with("build.xml")) continue;  // the one file each class run writes its own way
                 const auto written = all.files.find(path);

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "engine/wrapper_generator.h"
 #include "mapping/path_names.h"
 #include "support/fakes.h"
 

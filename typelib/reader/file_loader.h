@@ -37,8 +37,6 @@ public:
     explicit FileTypeLibLoader(ReaderOptions options);
     ~FileTypeLibLoader() override;
     HResult load(const std::string& path, std::shared_ptr<const TypeLib>& out) override;
-    // Its libraries are immutable once loaded, and what they work out on demand is guarded.
-    bool readsConcurrently() const override { return true; }
     // Why the last failed load failed, with the offset of the offending bytes. A copy: the loader may be
     // shared by threads (a front end and its generation worker).
     ReadStatus lastStatus() const {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
@@ -21,6 +21,6 @@ std::string expandMavenTemplate(std::string_view jarModule, std::string_view jav
                                 std::string_view runtimeJarPath);
 
 // pom.xml in the destination folder, written and logged as the build file is.
-void writeMavenBuildFile(WrapperGenerator& generator);
+void writeMavenBuildFile(EmitRun& run);
 
 }  // namespace tessivar

@@ -1,7 +1,8 @@
 // Writes a Maven pom.xml for the generated sources beside the Ant build file.
-#include "engine/maven_build_file.h"
+#include "emit/maven_build_file.h"
 
-#include "engine/xml_template.h"
+#include "base/path_separator.h"
+#include "emit/xml_template.h"
 
 namespace tessivar {
 namespace {
@@ -96,13 +97,13 @@ std::string expandMavenTemplate(std::string_view jarModule, std::string_view jav
                                             {"$KOVRA.CLASS.PATH$", runtimeJarPath}});
 }
 
-void writeMavenBuildFile(WrapperGenerator& generator) {
-    const std::string path = generator.destination + kPathSeparator + "pom.xml";
-    SourceFile file(generator.services.files, &generator);
-    if (file.open(path))
-        file.write(expandMavenTemplate(generator.jarModule, generator.package, generator.runtimeJarPath));
-    generator.logLine("Generating Maven build file: " + path);
-    file.close();
+void writeMavenBuildFile(EmitRun& run) {
+    const std::string path = run.destination + kPathSeparator + "pom.xml";
+    const std::unique_ptr<OutputText> file = run.openFile(path);
+    if (file->isOpen())
+        file->write(expandMavenTemplate(run.jarModule, run.package, run.runtimeJarPath));
+    run.logLine("Generating Maven build file: " + path);
+    file->close();
 }
 
 }  // namespace tessivar

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/wrapper_generator.h"
+#include "emit/emit_run.h"
 
 namespace tessivar {
 
@@ -12,6 +12,6 @@ namespace tessivar {
 // Values are inserted as they are and never searched for placeholders.
 std::string expandBuildTemplate(std::string_view jarModule, std::string_view runtimeJarPath);
 
-void writeBuildFile(WrapperGenerator& generator);
+void writeBuildFile(EmitRun& run);
 
 }  // namespace tessivar

@@ -1,7 +1,8 @@
 // Writes the Ant build file into the destination folder.
-#include "engine/build_file.h"
+#include "emit/build_file.h"
 
-#include "engine/xml_template.h"
+#include "base/path_separator.h"
+#include "emit/xml_template.h"
 #include "resources/build_template.h"
 
 namespace tessivar {
@@ -12,12 +13,12 @@ std::string expandBuildTemplate(std::string_view jarModule, std::string_view run
                                    {kRuntimeClassPathPlaceholder, runtimeJarPath}});
 }
 
-void writeBuildFile(WrapperGenerator& generator) {
-    const std::string path = generator.destination + kPathSeparator + "build.xml";
-    SourceFile file(generator.services.files, &generator);
-    if (file.open(path)) file.write(expandBuildTemplate(generator.jarModule, generator.runtimeJarPath));
-    generator.logLine("Generating build file: " + path);
-    file.close();
+void writeBuildFile(EmitRun& run) {
+    const std::string path = run.destination + kPathSeparator + "build.xml";
+    const std::unique_ptr<OutputText> file = run.openFile(path);
+    if (file->isOpen()) file->write(expandBuildTemplate(run.jarModule, run.runtimeJarPath));
+    run.logLine("Generating build file: " + path);
+    file->close();
 }
 
 }  // namespace tessivar

@@ -1,5 +1,5 @@
 // Fills the "$NAME$" placeholders of the build file templates.
-#include "engine/xml_template.h"
+#include "emit/xml_template.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-// TypeRecorder: the part of a class run's state that collecting a type's members reads and changes.
+// TypeRecorder: the part of a class run's state that naming and type mapping read and change.
 #pragma once
 
 #include <cstdint>
@@ -36,14 +36,20 @@ struct RecordedChanges {
     std::set<std::string, CodeUnitLess> libs;
     ClassEntrySet coClasses;
     TypeLosses losses;
+    // The files written in this class run, by package path and name.
+    std::set<std::string, CodeUnitLess> writtenNames;
+    // The "Name changed" lines logged in this request, each logged once.
+    std::set<std::string, CodeUnitLess> loggedNameChanges;
 };
 
 // Collecting reads the library being written, the package and the request's switches, and records the
 // types and coclasses the members refer to. Nothing else of the run reaches it, so the members of a type
-// can be collected by a recorder of their own (on another thread, or in an earlier class run) and their
-// changes made again here.
+// collected in an earlier class run can serve a later one, with their changes made again there.
 class TypeRecorder {
 public:
+    virtual ~TypeRecorder() = default;
+    // A line of the run's log (the "Name changed for Java" lines); a recorder on its own logs nothing.
+    virtual void logLine(const std::string& text);
     // Records a referenced type (and its library) so that a later pass generates it.
     void registerType(const std::shared_ptr<const TypeInfo>& typeInfo, std::int32_t kind);
     // Adds a coclass met as a type to coClasses.
@@ -60,11 +66,22 @@ public:
     bool hiddenSwitch = false;
     std::vector<std::string> excludedNames;
 
+    // Records the key pathToPackage(prefix) + entry.name; true when it was recorded before.
+    bool markWritten(const TypeEntry& entry, const std::string& prefix);
+
     TypeEntrySet referencedTypes;
     ClassEntrySet coClasses;
     std::set<std::string, CodeUnitLess> referencedLibs;
     // Of the type being written; whoever writes it reports and empties them.
     TypeLosses losses;
+    // The files written in this class run, by package path and name.
+    std::set<std::string, CodeUnitLess> writtenNames;
+    // The "Name changed" lines logged in this request, each logged once.
+    std::set<std::string, CodeUnitLess> loggedNameChanges;
 };
+
+// Records the interfaces and dispatch interfaces that `coClass` implements, each with its flags, so the
+// passes generate them; one that cannot be obtained is noted as a lost interface.
+void registerCoClassInterfaces(TypeRecorder& recorder, const std::shared_ptr<const TypeInfo>& coClass);
 
 }  // namespace tessivar

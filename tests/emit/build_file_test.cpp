@@ -3,9 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/build_file.h"
-#include "engine/maven_build_file.h"
-#include "engine/xml_template.h"
+#include "engine/wrapper_generator.h"
+#include "emit/build_file.h"
+#include "emit/maven_build_file.h"
+#include "emit/xml_template.h"
 #include "resources/build_template.h"
 #include "support/fakes.h"
 #include "support/golden_compare.h"
