@@ -347,6 +347,62 @@ builtin_stdole)
     expect_status 0
     cmp -s "$SOURCE_DIR/tests/typelib/golden/stdole2.txt" "$cap/out" || fail "the built-in stdole2 dumps other text"
     ;;
+every_type_same_files)
+    # Each file an every-type run writes that generate-all also writes has the same bytes, and every
+    # file of generate-all is among them; the log has only the class runs' line forms and "Left out".
+    make_runtime
+    libs=("$FIXTURES/tlb/features64.tlb")
+    for name in scrrun.dll msxml3.dll; do
+        [ -f "$WINE_LIBS/$name" ] && libs+=("$WINE_LIBS/$name")
+    done
+    for lib in "${libs[@]}"; do
+        name=$(basename "$lib")
+        run generate --typelib "$lib" --all --jar-module J --package p.q --dest "$work/$name/all" --runtime kovra --no-save
+        cp "$cap/out" "$work/$name.all.log"; all_status=$status
+        run generate --typelib "$lib" --every-type --jar-module J --package p.q --dest "$work/$name/every" --runtime kovra --no-save
+        [ "$status" -eq "$all_status" ] || fail "$name: every-type exited $status, generate-all $all_status"
+        expect_logged_files_exist
+        (cd "$work/$name/all" && find . -type f | LC_ALL=C sort) >"$work/$name.files"
+        [ -s "$work/$name.files" ] || fail "$name: generate-all wrote nothing"
+        while IFS= read -r f; do
+            if [ ! -f "$work/$name/every/$f" ]; then fail "$name: every-type did not write $f"
+            elif ! cmp -s "$work/$name/all/$f" "$work/$name/every/$f"; then fail "$name: $f differs"; fi
+        done <"$work/$name.files"
+        [ "$(grep -c '' <(cd "$work/$name/every" && find . -type f))" -gt "$(grep -c '' "$work/$name.files")" ] ||
+            fail "$name: every-type wrote no more files than generate-all"
+        [ "$(grep -c '^Generating build file: ' "$cap/out")" -eq 1 ] || fail "$name: the build file is not logged once"
+        grep -vE '^(Creating folder|Current Directory|Generating [A-Za-z ]+|Name changed for Java|Left out [^:]+|Incomplete): ' \
+            "$cap/out" >"$work/$name.odd" && fail "$name: unknown log lines: $(head -3 "$work/$name.odd")"
+    done
+    ;;
+chosen_types)
+    make_runtime
+    run generate --typelib "$SAMPLE" --type iwidget --type WidgetColor --jar-module W --dest out --runtime kovra --no-save
+    expect_status 0; expect_err ""
+    expect_out_has "Generating Dispatch interface: $work/out/src/WidgetLib/IWidget.java"
+    expect_logged_files_exist
+    [ "$(grep -c '^Generating ' "$cap/out")" -eq 3 ] || fail "the chosen types wrote: $(grep '^Generating ' "$cap/out")"
+    run generate --typelib "$SAMPLE" --type IWidgit --type Widget --jar-module W --dest none --runtime kovra --no-save
+    expect_status 2; expect_out_empty
+    expect_err "Error: $SAMPLE has no type named IWidgit; the closest names are IWidget, Widget and WidgetColor."
+    [ ! -e "$work/none" ] || fail "an unknown name still made the destination"
+    run generate --typelib "$SAMPLE" --type IWidget --every-type --jar-module W --runtime kovra
+    expect_status 2
+    run generate --typelib "$SAMPLE" --type IWidget --all --jar-module W --runtime kovra
+    expect_status 2
+    run generate --every-type --progid A --jar-module W --runtime kovra
+    expect_status 2
+    # A library without coclasses: generate-all and list point to --every-type, which writes its types.
+    run generate --typelib "$FIXTURES/tlb/consts64.tlb" --all --jar-module C --dest consts --runtime kovra --no-save
+    expect_status 1
+    expect_err "Error: $FIXTURES/tlb/consts64.tlb holds no coclass; generate --every-type writes the types it holds."
+    run list --typelib "$FIXTURES/tlb/consts64.tlb"
+    expect_status 1
+    expect_err "Error: $FIXTURES/tlb/consts64.tlb holds no coclass; generate --every-type writes the types it holds."
+    run generate --typelib "$FIXTURES/tlb/consts64.tlb" --every-type --jar-module C --dest consts --runtime kovra --no-save
+    expect_status 0; expect_err ""
+    expect_logged_files_exist
+    ;;
 *)
     echo "no such case: $case_name" >&2
     exit 2
