@@ -137,7 +137,7 @@ bool runLibrary(WrapperGenerator& generator, const std::string& path, const std:
         for (std::size_t i : matchingTypes(types, name)) picked[i] = true;
     TypeEntrySet pickedKeys;
     for (std::size_t i = 0; i < types.size(); ++i)
-        if (picked[i]) pickedKeys.insert(keyOf(types[i]));
+        if (picked[i] && !whyLeftOut(types[i].attr)) pickedKeys.insert(keyOf(types[i]));
 
     // The interfaces the coclasses list start the run as they start a class run of each coclass, with the
     // flags (an event source gets a listener interface) and the file under which the coclass lists them.
@@ -165,25 +165,24 @@ bool runLibrary(WrapperGenerator& generator, const std::string& path, const std:
     for (const LibraryType& type : types)
         if (const auto target = aliasedEnum(type)) {
             TypeAttr attr;
-            if (target->typeAttr(attr) == kOk) aliasedEnums.insert(TypeEntry{typeName(*target), {}, {}, guidText(attr.guid), 0, {}});
+            if (target->typeAttr(attr) == kOk)
+                aliasedEnums.insert(TypeEntry{typeName(*target), {}, {}, guidText(attr.guid), 0, {}});
         }
     TypeRecorder reached;
     for (std::size_t i = 0; i < types.size(); ++i) {
         if (!picked[i]) continue;
         const LibraryType& type = types[i];
         const TypeKind kind = type.attr.typekind;
-        if (kind == TKIND_COCLASS || listed.count(keyOf(type))) continue;
+        if (kind == TKIND_COCLASS) continue;
         const bool everyType = chosen.empty();
-        if (kind == TKIND_ENUM && everyType && aliasedEnums.count(keyOf(type))) continue;
-        if (kind == TKIND_ALIAS && aliasedEnum(type)) {
-            reached.registerType(type.info, 0);
-            continue;
-        }
-        if (const char* why = whyLeftOut(type.attr)) {
+        const bool aliasOfEnum = kind == TKIND_ALIAS && aliasedEnum(type);
+        if (const char* why = aliasOfEnum ? nullptr : whyLeftOut(type.attr)) {
             // Structures, unions, modules and aliases are no surprise in a run over every type.
             if (kind == TKIND_INTERFACE || !everyType) generator.logLine("Left out " + type.name + ": " + why + ".");
             continue;
         }
+        if (listed.count(keyOf(type))) continue;
+        if (kind == TKIND_ENUM && everyType && aliasedEnums.count(keyOf(type))) continue;
         reached.registerType(type.info, 0);
     }
     start.insert(start.end(), reached.referencedTypes.begin(), reached.referencedTypes.end());

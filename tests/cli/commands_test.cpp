@@ -171,7 +171,8 @@ protected:
     LibraryRunTest() {
         lib->addInterface("IOrphan", guidOf(30), TKIND_DISPATCH, 0x1000);
         lib->addInterface("IAuto", guidOf(31), TKIND_INTERFACE, TYPEFLAG_FOLEAUTOMATION);
-        lib->addInterface("IVtable", guidOf(32), TKIND_INTERFACE, 0);
+        // Listed by a coclass, and still not callable.
+        lib->implement(4, lib->addInterface("IVtable", guidOf(32), TKIND_INTERFACE, 0), 0);
         const unsigned color = lib->addEnum("tagColor", guidOf(33), {{"Red", 0}});
         MemoryType alias;
         alias.name = "Color";
