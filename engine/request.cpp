@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "engine/library_run.h"
 #include "engine/unchanged_files.h"
 
 namespace tessivar {
@@ -23,7 +24,12 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
             snap.classIndex >= 0 && static_cast<std::size_t>(snap.classIndex) < snap.shownNames.size()
                 ? snap.shownNames[static_cast<std::size_t>(snap.classIndex)]
                 : std::string();
-        if (!snap.shownNames.empty()) {
+        if (snap.libraryRun) {
+            outcome.matched = true;
+            ++outcome.classRuns;
+            if (runLibrary(generator, snap.libraryPath, snap.chosenTypes, snap.settings)) ++outcome.completedRuns;
+            if (const auto why = saveSettings(services.settings, snap.settings)) generator.settingsNotSaved(*why);
+        } else if (!snap.shownNames.empty()) {
             for (std::size_t i = 0; i < snap.classes.size(); ++i) {
                 const ClassEntry& entry = snap.classes[i];
                 std::vector<TypeEntry> interfaces;

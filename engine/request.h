@@ -23,6 +23,11 @@ struct RequestSnapshot {
     bool hiddenInterfaces = false;
     bool generateAll = false;
     bool mavenBuildFile = false;  // a pom.xml beside build.xml (the command line's --maven)
+    // A library run over the file libraryPath instead of class runs: its chosen types, or every type
+    // when none is chosen.
+    bool libraryRun = false;
+    std::string libraryPath;
+    std::vector<std::string> chosenTypes;
 };
 
 // What a request needs from the front end while it runs.

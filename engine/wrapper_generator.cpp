@@ -163,15 +163,22 @@ void WrapperGenerator::settingsNotSaved(const std::string& why) {
 
 bool WrapperGenerator::runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string dest,
                                 std::string pkg, std::string jar, std::string runtimeFolder) {
+    ClassEntrySet classes;
+    classes.insert(std::move(entry));
+    return runTypes(std::move(classes), std::move(interfaces), std::move(dest), std::move(pkg), std::move(jar),
+                    std::move(runtimeFolder));
+}
+
+bool WrapperGenerator::runTypes(ClassEntrySet classes, std::vector<TypeEntry> types, std::string dest,
+                                std::string pkg, std::string jar, std::string runtimeFolder) {
     referencedTypes.clear();
     doneInterfaces.clear();
     writtenNames.clear();
     currentLibName.clear();
-    if (interfaces.empty()) return false;
+    if (types.empty()) return false;
 
-    coClasses.clear();
-    coClasses.insert(std::move(entry));
-    pending = std::move(interfaces);
+    coClasses = std::move(classes);
+    pending = std::move(types);
 
     if (!obtainRuntimeFolder(runtimeFolder)) return false;
 

@@ -60,6 +60,10 @@ public:
     // folder, no jar module name).
     bool runClass(ClassEntry entry, std::vector<TypeEntry> interfaces, std::string destination, std::string package,
                   std::string jarModule, std::string runtimeFolder);
+    // The same passes from a list of types instead of one class's interfaces, with the CoClass files of
+    // `classes` (a library run). Returns false as runClass does.
+    bool runTypes(ClassEntrySet classes, std::vector<TypeEntry> types, std::string destination, std::string package,
+                  std::string jarModule, std::string runtimeFolder);
 
     void logLine(const std::string& text) override;
     // The registered type library file of an interface (findInterfaceTypeLibPath), looked up once per

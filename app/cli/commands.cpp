@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/cli/platform_services.h"
+#include "engine/library_run.h"
 #include "engine/request.h"
 #include "engine/wrapper_generator.h"
 #include "mapping/path_names.h"
@@ -38,7 +39,7 @@ bool holdsName(const ClassSource& source, const std::string& name) {
 std::optional<std::string> chosenName(const ClassSource& source, const ClassChoice& choice, ConsoleUi& ui) {
     if (!source.typeLibFile.empty()) {
         if (source.classes.empty()) {
-            ui.error(source.typeLibFile + " holds no coclass.");
+            ui.error(noCoClassMessage(source.typeLibFile));
             return std::nullopt;
         }
         if (choice.coClass.empty()) return firstShownName(source.classes);
@@ -63,7 +64,44 @@ bool reportMissingCoClass(const std::string& name, const ClassView& view, Consol
     return true;
 }
 
+// A library run: every type of the file, or the chosen ones. Unknown names are wrong usage, told before
+// anything is written.
+int generateLibrary(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
+                    FileSystem& files, SettingsStore& store, ConsoleUi& ui, const Emitters& emitters) {
+    std::shared_ptr<const TypeLib> lib;
+    if (const HResult hr = source.loader->load(source.typeLibFile, lib); hr != kOk || !lib) {
+        ui.error(source.typeLibFile + " is not a type library that can be loaded (" +
+                 hexStatus(hr != kOk ? hr : kCantLoadLibrary) + ").");
+        return kExitFailure;
+    }
+    const std::vector<std::string> unknown = unknownTypeErrors(libraryTypes(*lib), source.typeLibFile, options.types);
+    for (const std::string& error : unknown) ui.error(error);
+    if (!unknown.empty()) return kExitUsage;
+
+    RequestSnapshot snap;
+    snap.settings = settings;
+    snap.hiddenInterfaces = options.hidden;
+    snap.mavenBuildFile = options.maven;
+    snap.libraryRun = true;
+    snap.libraryPath = source.typeLibFile;
+    snap.chosenTypes = options.types;
+
+    CliHost host(source, ui);
+    const int errorsBefore = ui.errors();
+    const RequestOutcome outcome = runRequest(host, snap, Services{files, *source.registry, *source.loader, store, ui}, emitters);
+    if (outcome.completedRuns == 0 && ui.errors() == errorsBefore)
+        ui.error(options.types.empty() ? "No type of " + source.typeLibFile + " gets a Java file: nothing was generated."
+                                       : "None of the chosen types gets a Java file: nothing was generated.");
+    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
+                        outcome.incompleteTypes > 0;
+    return failed ? kExitFailure : kExitSuccess;
+}
+
 }  // namespace
+
+std::string noCoClassMessage(const std::string& typeLibFile) {
+    return typeLibFile + " holds no coclass; generate --every-type writes the types it holds.";
+}
 
 GeneratorSettings resolveSettings(const GivenSettings& given, SettingsStore& store) {
     GeneratorSettings s = loadSettings(store);
@@ -104,6 +142,8 @@ bool checkSettings(const GeneratorSettings& settings, FileSystem& files, Console
 
 int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
              FileSystem& files, SettingsStore& store, ConsoleUi& ui, const Emitters& emitters) {
+    if (options.everyType || !options.types.empty())
+        return generateLibrary(source, options, settings, files, store, ui, emitters);
     const auto name = chosenName(source, options.choice, ui);
     if (!name) return kExitFailure;
     const ClassView view = viewClass(source, *name);

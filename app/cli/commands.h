@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/cli/class_source.h"
 #include "app/cli/console_ui.h"
@@ -42,7 +43,12 @@ struct GenerateOptions {
     bool all = false;
     bool hidden = false;
     bool maven = false;  // also write pom.xml
+    bool everyType = false;          // every type of the --typelib file, coclass or not
+    std::vector<std::string> types;  // just these types of the --typelib file (and what they reach)
 };
+
+// The error for a --typelib file without coclasses, with the hint that its types can still be generated.
+std::string noCoClassMessage(const std::string& typeLibFile);
 
 int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
              FileSystem& files, SettingsStore& store, ConsoleUi& ui, const Emitters& emitters = defaultEmitters());

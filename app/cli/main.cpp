@@ -99,6 +99,11 @@ int main(int argc, char** argv) {
                                        "Coclass of the --typelib file (default: the first by name)")
                            ->type_name("NAME");
     auto* genAll = gen->add_flag("--all", genOptions.all, "Generate every coclass of the --typelib file");
+    auto* genEvery = gen->add_flag("--every-type", genOptions.everyType,
+                                   "Generate every type of the --typelib file, whether a coclass reaches it or not");
+    auto* genType = gen->add_option("--type", genOptions.types,
+                                    "Type of the --typelib file to generate, with the types it reaches (repeatable)")
+                        ->type_name("NAME");
     auto* jarOpt = gen->add_option("--jar-module", jarModule, "Name of the jar module the build file makes")
                        ->type_name("NAME");
     auto* packageOpt = gen->add_option("--package", package, "Java package of the generated classes")
@@ -114,6 +119,8 @@ int main(int argc, char** argv) {
     genProgId->excludes(genSource.typeLib);
     genCoClass->needs(genSource.typeLib);
     genAll->needs(genSource.typeLib)->excludes(genCoClass);
+    genEvery->needs(genSource.typeLib)->excludes(genCoClass)->excludes(genAll)->excludes(genType);
+    genType->needs(genSource.typeLib)->excludes(genCoClass)->excludes(genAll);
 
     // list
     CLI::App* lst = app.add_subcommand("list", "List the classes the dialog would offer, one per line, sorted");
@@ -191,6 +198,10 @@ int main(int argc, char** argv) {
         ClassSource source;
         if (auto error = openClassSource(listSource.options, source)) {
             ui.error(*error);
+            return kExitFailure;
+        }
+        if (!source.typeLibFile.empty() && source.classes.empty()) {
+            ui.error(noCoClassMessage(source.typeLibFile));
             return kExitFailure;
         }
         return list(source, listOptions, std::cout);

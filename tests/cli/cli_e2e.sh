@@ -347,6 +347,81 @@ builtin_stdole)
     expect_status 0
     cmp -s "$SOURCE_DIR/tests/typelib/golden/stdole2.txt" "$cap/out" || fail "the built-in stdole2 dumps other text"
     ;;
+every_type_same_files)
+    # Every file of generate-all is among an every-type run's files, with the same bytes or, where the
+    # class runs of generate-all rewrote it, the bytes of the class run of one of the library's coclasses
+    # (a coclass that lists an interface names its file, one that reaches it through a member does not).
+    # The log has only the class runs' line forms and "Left out".
+    make_runtime
+    libs=("$FIXTURES/tlb/features64.tlb")
+    for name in scrrun.dll msxml3.dll; do
+        [ -f "$WINE_LIBS/$name" ] && libs+=("$WINE_LIBS/$name")
+    done
+    for lib in "${libs[@]}"; do
+        name=$(basename "$lib")
+        run generate --typelib "$lib" --all --jar-module J --package p.q --dest "$work/$name/all" --runtime kovra --no-save
+        cp "$cap/out" "$work/$name.all.log"; all_status=$status
+        run generate --typelib "$lib" --every-type --jar-module J --package p.q --dest "$work/$name/every" --runtime kovra --no-save
+        [ "$status" -eq "$all_status" ] || fail "$name: every-type exited $status, generate-all $all_status"
+        expect_logged_files_exist
+        (cd "$work/$name/all" && find . -type f | LC_ALL=C sort) >"$work/$name.files"
+        [ -s "$work/$name.files" ] || fail "$name: generate-all wrote nothing"
+        classes_run=
+        while IFS= read -r f; do
+            if [ ! -f "$work/$name/every/$f" ]; then fail "$name: every-type did not write $f"; continue; fi
+            cmp -s "$work/$name/all/$f" "$work/$name/every/$f" && continue
+            if [ -z "$classes_run" ]; then
+                classes_run=yes
+                "$TESSIVAR" list --typelib "$lib" >"$work/$name.classes"
+                while IFS= read -r class; do
+                    "$TESSIVAR" generate --typelib "$lib" --coclass "$class" --jar-module J --package p.q \
+                        --dest "$work/$name/class-$class" --runtime kovra --no-save >/dev/null 2>&1
+                done <"$work/$name.classes"
+            fi
+            same=
+            for tree in "$work/$name"/class-*; do
+                cmp -s "$tree/$f" "$work/$name/every/$f" && same=yes && break
+            done
+            [ -n "$same" ] || fail "$name: $f differs from generate-all's and from every class run's"
+        done <"$work/$name.files"
+        [ "$(grep -c '^Generating build file: ' "$cap/out")" -eq 1 ] || fail "$name: the build file is not logged once"
+        grep -vE '^(Creating folder|Current Directory|Generating [A-Za-z ]+|Name changed for Java|Left out [^:]+|Incomplete): ' \
+            "$cap/out" >"$work/$name.odd" && fail "$name: unknown log lines: $(head -3 "$work/$name.odd")"
+    done
+    ;;
+chosen_types)
+    make_runtime
+    run generate --typelib "$SAMPLE" --type iwidget --type WidgetColor --jar-module W --dest out --runtime kovra --no-save
+    expect_status 0; expect_err ""
+    expect_out_has "Generating Dispatch interface: $work/out/src/WidgetLib/IWidget.java"
+    expect_out_has "Generating enum interface: $work/out/src/WidgetLib/WidgetColor.java"
+    expect_out_has "Generating Dispatch interface: $work/out/src/WidgetLib/IGadget.java"
+    expect_logged_files_exist
+    ! grep -qE '^Generating (stub|CoClass)' "$cap/out" || fail "more than the chosen types: $(grep '^Generating ' "$cap/out")"
+    run generate --typelib "$SAMPLE" --type IWidgit --type Widget --jar-module W --dest none --runtime kovra --no-save
+    expect_status 2; expect_out_empty
+    expect_err "Error: $SAMPLE has no type named IWidgit; the closest names are IWidget, Widget and IGadget."
+    [ ! -e "$work/none" ] || fail "an unknown name still made the destination"
+    run generate --typelib "$SAMPLE" --type IWidget --every-type --jar-module W --runtime kovra
+    expect_status 2
+    run generate --typelib "$SAMPLE" --type IWidget --all --jar-module W --runtime kovra
+    expect_status 2
+    run generate --every-type --progid A --jar-module W --runtime kovra
+    expect_status 2
+    # A library without coclasses: generate-all and list point to --every-type, which writes its types.
+    msi=$WINE_LIBS/msi.dll
+    if [ -f "$msi" ]; then
+        run generate --typelib "$msi" --all --jar-module M --dest msi --runtime kovra --no-save
+        expect_status 1
+        expect_err "Error: $msi holds no coclass; generate --every-type writes the types it holds."
+        run list --typelib "$msi"
+        expect_status 1; expect_out_empty
+        expect_err "Error: $msi holds no coclass; generate --every-type writes the types it holds."
+        run generate --typelib "$msi" --every-type --jar-module M --dest msi --runtime kovra --no-save
+        expect_status 0; expect_err ""
+        expect_logged_files_exist
+    fi
+    ;;
 *)
     echo "no such case: $case_name" >&2
     exit 2

@@ -164,8 +164,180 @@ TEST_F(CommandsTest, ClassChoiceErrors) {
     err.str("");
     source.classes.clear();
     EXPECT_EQ(runGenerate(GenerateOptions{}), kExitFailure);
-    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass.\n");
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass; generate --every-type writes the types it holds.\n");
     EXPECT_THAT(store.writes, IsEmpty());
+}
+
+// The widget library with the types no coclass reaches: an Automation interface, one the runtime cannot
+// call, an enum with an alias, a structure and a dispatch interface of its own.
+class LibraryRunTest : public CommandsTest {
+protected:
+    LibraryRunTest() {
+        lib->addInterface("IOrphan", guidOf(30), TKIND_DISPATCH, 0x1000);
+        lib->addInterface("IAuto", guidOf(31), TKIND_INTERFACE, TYPEFLAG_FOLEAUTOMATION);
+        // Listed by a coclass, and still not callable.
+        lib->implement(4, lib->addInterface("IVtable", guidOf(32), TKIND_INTERFACE, 0), 0);
+        const unsigned color = lib->addEnum("tagColor", guidOf(33), {{"Red", 0}});
+        MemoryType alias;
+        alias.name = "Color";
+        alias.attr.typekind = TKIND_ALIAS;
+        alias.attr.tdescAlias.vt = VT_USERDEFINED;
+        const unsigned aliasIndex = lib->add(alias);
+        lib->type(aliasIndex).attr.tdescAlias.hreftype = lib->addRef(aliasIndex, lib, color);
+        MemoryType record;
+        record.name = "Rec";
+        record.attr.typekind = TKIND_RECORD;
+        lib->add(record);
+    }
+
+    // The logging emitters, each type written once a run as the program's emitters do, enums too.
+    Emitters onceEmitters() {
+        Emitters e = loggingEmitters();
+        auto once = [](const char* what) {
+            return [what](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+                if (g.doneInterfaces.insert(entry).second) g.logLine(what + entry.name);
+            };
+        };
+        e.dispatchInterface = once("Generating Dispatch interface: ");
+        e.listenerInterface = once("Generating stub: ");
+        e.enums = [](WrapperGenerator& g) {
+            for (const TypeEntry& entry : g.interfaceList) {
+                TypeAttr attr;
+                if (entry.typeInfo->typeAttr(attr) == kOk && attr.typekind == TKIND_ENUM)
+                    g.logLine("Generating enum interface: " + entry.name);
+            }
+        };
+        return e;
+    }
+
+    int runTypes(std::vector<std::string> types) {
+        GenerateOptions options;
+        options.everyType = types.empty();
+        options.types = std::move(types);
+        ConsoleUi ui(out, err, false, false);
+        return generate(source, options, settings, files, store, ui, onceEmitters());
+    }
+};
+
+TEST_F(LibraryRunTest, EveryTypeWritesWhatTheCoClassesListAndTheRestOnce) {
+    EXPECT_EQ(runTypes({}), kExitSuccess) << err.str();
+    EXPECT_THAT(lines(out.str()),
+                ElementsAre("Left out IVtable: not a dispatch or Automation-compatible interface, which the runtime "
+                            "cannot call.",
+                            "Creating folder: /out", "Current Directory: /work",
+                            "Generating Dispatch interface: IWidget", "Generating Dispatch interface: IOrphan",
+                            "Generating Dispatch interface: IAuto", "Generating stub: _WidgetEvents",
+                            "Generating enum interface: Color", "Generating CoClass interface: Widget",
+                            "Generating CoClass interface: alpha", "Generating CoClass interface: Empty",
+                            "Generating build file: /out/build.xml"));
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(LibraryRunTest, EveryTypeWorksWithoutCoClasses) {
+    auto bare = MemoryTypeLib::create("BareLib", guidOf(2));
+    bare->addEnum("Mode", guidOf(40), {{"On", 1}});
+    bare->addInterface("IVtable", guidOf(41), TKIND_INTERFACE, 0);
+    auto loader = std::make_unique<MemoryLoader>();
+    loader->add(kLibPath, bare);
+    source.loader = std::move(loader);
+    source.classes.clear();
+    EXPECT_EQ(runTypes({}), kExitSuccess) << err.str();
+    EXPECT_THAT(lines(out.str()),
+                ElementsAre("Left out IVtable: not a dispatch or Automation-compatible interface, which the runtime "
+                            "cannot call.",
+                            "Creating folder: /out", "Current Directory: /work", "Generating enum interface: Mode",
+                            "Generating build file: /out/build.xml"));
+
+    // Nothing that gets a file: told, and a failure.
+    bare = MemoryTypeLib::create("VtableLib", guidOf(3));
+    bare->addInterface("IVtable", guidOf(41), TKIND_INTERFACE, 0);
+    loader = std::make_unique<MemoryLoader>();
+    loader->add(kLibPath, bare);
+    source.loader = std::move(loader);
+    out.str("");
+    EXPECT_EQ(runTypes({}), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: No type of /lib/widget.tlb gets a Java file: nothing was generated.\n");
+}
+
+TEST_F(LibraryRunTest, ChosenTypesAndWhatTheyReach) {
+    const std::vector<std::string> head = {"Creating folder: /out", "Current Directory: /work"};
+    const std::string build = "Generating build file: /out/build.xml";
+    struct Case {
+        std::vector<std::string> types;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {{"IOrphan"}, {"Generating Dispatch interface: IOrphan"}},
+        // A coclass brings its interfaces and its CoClass file; names match ignoring case.
+        {{"widget"},
+         {"Generating Dispatch interface: IWidget", "Generating stub: _WidgetEvents",
+          "Generating CoClass interface: Widget"}},
+        // An event source of a coclass stays a listener interface when chosen alone.
+        {{"_WidgetEvents"}, {"Generating stub: _WidgetEvents"}},
+        {{"Color", "IAUTO"}, {"Generating Dispatch interface: IAuto", "Generating enum interface: Color"}},
+        {{"tagColor"}, {"Generating enum interface: tagColor"}},
+        {{"Rec", "IOrphan"}, {"Left out Rec: a structure, which gets no Java file.", "Generating Dispatch interface: IOrphan"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.types));
+        out.str("");
+        err.str("");
+        disk.folders.erase("/out");
+        EXPECT_EQ(runTypes(c.types), kExitSuccess) << err.str();
+        std::vector<std::string> expected;
+        std::vector<std::string> rest = c.log;
+        // Left-out lines come before the run's own lines.
+        while (!rest.empty() && rest.front().rfind("Left out ", 0) == 0) {
+            expected.push_back(rest.front());
+            rest.erase(rest.begin());
+        }
+        expected.insert(expected.end(), head.begin(), head.end());
+        expected.insert(expected.end(), rest.begin(), rest.end());
+        expected.push_back(build);
+        EXPECT_EQ(lines(out.str()), expected);
+        EXPECT_EQ(err.str(), "");
+    }
+}
+
+TEST_F(LibraryRunTest, UnknownTypeNamesAreWrongUsageBeforeAnythingIsWritten) {
+    struct Case {
+        std::vector<std::string> types;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"IWidgte"}, "Error: /lib/widget.tlb has no type named IWidgte; the closest names are IWidget, Widget and IAuto.\n"},
+        {{"colour"}, "Error: /lib/widget.tlb has no type named colour; the closest names are Color, tagColor and alpha.\n"},
+        // Every unknown name is told; the known ones are not.
+        {{"IOrphan", "Gadget", "WidgetEvents"},
+         "Error: /lib/widget.tlb has no type named Gadget; the closest names are Widget, IWidget and alpha.\n"
+         "Error: /lib/widget.tlb has no type named WidgetEvents; the closest names are _WidgetEvents, Widget and "
+         "IWidget.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.types));
+        err.str("");
+        EXPECT_EQ(runTypes(c.types), kExitUsage);
+        EXPECT_EQ(err.str(), c.err);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_FALSE(disk.folders.count("/out"));
+        EXPECT_THAT(store.writes, IsEmpty());
+    }
+}
+
+TEST_F(LibraryRunTest, UnnamedOrUnreachableChosenTypesWriteNothing) {
+    EXPECT_EQ(runTypes({"IVtable"}), kExitFailure);
+    EXPECT_EQ(out.str(),
+              "Left out IVtable: not a dispatch or Automation-compatible interface, which the runtime cannot call.\n");
+    EXPECT_EQ(err.str(), "Error: None of the chosen types gets a Java file: nothing was generated.\n");
+
+    auto one = MemoryTypeLib::create("OneLib", guidOf(4));
+    one->addEnum("Mode", guidOf(40), {});
+    auto loader = std::make_unique<MemoryLoader>();
+    loader->add(kLibPath, one);
+    source.loader = std::move(loader);
+    err.str("");
+    EXPECT_EQ(runTypes({"Nothing"}), kExitUsage);
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb has no type named Nothing; the closest name is Mode.\n");
 }
 
 TEST_F(CommandsTest, ClassWithoutInterfacesWritesNothingAndFails) {

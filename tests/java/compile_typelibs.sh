@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Generates Java for every coclass of each type library (generate-all mode) and compiles it with javac
-# against the runtime stand-in. Arguments: tessivar kovra.jar javac workdir (file|folder)...
+# Generates Java for every coclass of each type library (generate-all mode), or with --every-type first
+# for every type of each, and compiles it with javac against the runtime stand-in.
+# Arguments: [--every-type] tessivar kovra.jar javac workdir (file|folder)...
 # A folder stands for its .tlb .olb .dll .exe .ocx files. Files that are not type libraries, or have
-# no coclass, are passed over. Exit 0 when everything generated compiles, 1 otherwise.
+# nothing to generate (no coclass for generate-all), are passed over. Exit 0 when everything generated
+# compiles, 1 otherwise.
 set -uo pipefail
+scope=--all skip='is not a type library|holds no coclass'
+if [[ ${1:-} == --every-type ]]; then
+  scope=--every-type skip='is not a type library|gets a Java file: nothing was generated'
+  shift
+fi
 tessivar=$1 jar=$2 javac=$3 work=$4
 shift 4
 
@@ -25,9 +32,9 @@ for lib in "${inputs[@]}"; do
   name=$(basename "$lib")
   dest="$work/out/$name"
   note=
-  if ! "$tessivar" generate --typelib "$lib" --all --dest "$dest" --runtime "$work/runtime" \
+  if ! "$tessivar" generate --typelib "$lib" "$scope" --dest "$dest" --runtime "$work/runtime" \
        --jar-module "${name%.*}" --package com.example -q > "$work/$name.generate.log" 2>&1; then
-    grep -qE 'is not a type library|holds no coclass' "$work/$name.generate.log" && continue
+    grep -qE "$skip" "$work/$name.generate.log" && continue
     # A run whose types lost something it reported still wrote every file: those must compile too.
     if grep -q '^Incomplete: ' "$work/$name.generate.log" && ! grep -q '^Error: ' "$work/$name.generate.log"; then
       note=" (incomplete: $(grep -c '^Incomplete: ' "$work/$name.generate.log") lines)"
