@@ -72,6 +72,7 @@ std::optional<std::string> openClassSource(const SourceOptions& options, ClassSo
     if (options.typeLib.empty()) {
         if (auto error = openLibraries(options, out)) return error;
         useRegisteredClasses(out);
+        out.fromRegExport = options.regFile.has_value();
         return std::nullopt;
     }
     // The file is loaded while the registry is read; a registry that cannot be read is still the error
@@ -94,6 +95,13 @@ ClassView viewClass(ClassSource& source, const std::string& name) {
     view.found = FindClass(*source.loader, name, source.classes);
     view.interfaces = ListImplementedInterfaces(view.found.typeLibPath, view.found.coClass);
     return view;
+}
+
+bool registeredFileMissing(const ClassSource& source, const std::string& registeredPath) {
+    if (!source.fromRegExport || !source.registry) return false;
+    const std::string local = source.registry->localPath(source.registry->expandEnvironment(registeredPath));
+    std::error_code ec;
+    return local.empty() || !fs::exists(local, ec);
 }
 
 std::string implTypeFlagsText(std::int32_t flags) {
