@@ -97,7 +97,7 @@ ClassView viewClass(ClassSource& source, const std::string& name) {
     return view;
 }
 
-bool registeredFileMissing(const ClassSource& source, const std::string& registeredPath) {
+bool exportedFileMissing(const ClassSource& source, const std::string& registeredPath) {
     if (!source.fromRegExport || !source.registry) return false;
     const std::string local = source.registry->localPath(source.registry->expandEnvironment(registeredPath));
     std::error_code ec;

@@ -61,8 +61,8 @@ struct ClassView {
 ClassView viewClass(ClassSource& source, const std::string& name);
 
 // True when the source's classes come from a .reg export and `registeredPath` names no file here, as
-// when the export's drives are not mapped with --drive.
-bool registeredFileMissing(const ClassSource& source, const std::string& registeredPath);
+// when the export's drives are not mapped with --drive (or mapped to the wrong folder).
+bool exportedFileMissing(const ClassSource& source, const std::string& registeredPath);
 
 // "default source" for IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE; unnamed bits in hexadecimal.
 std::string implTypeFlagsText(std::int32_t flags);

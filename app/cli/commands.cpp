@@ -82,10 +82,11 @@ bool reportMissingCoClass(const std::string& name, const ClassView& view, const 
     if (view.found.coClass) return false;
     std::string text = "The type library of " + name + " (" + view.found.typeLibPath +
                        ") cannot be loaded or holds no coclass with its CLSID.";
-    if (registeredFileMissing(source, view.found.typeLibPath)) {
+    if (exportedFileMissing(source, view.found.typeLibPath)) {
+        // The export names files as its own machine did; --drive says where its drives are here.
         const std::string& path = view.found.typeLibPath;
-        const bool drivePath = path.size() > 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-        const std::string drive = drivePath ? std::string(1, path[0]) : std::string("C");
+        const bool onDrive = path.size() > 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+        const std::string drive = onDrive ? std::string(1, path[0]) : std::string("LETTER");
         text += " It is not found here: give --drive " + drive + "=DIR for the folder that holds drive " + drive +
                 ": of the machine the export comes from.";
     }

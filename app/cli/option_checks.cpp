@@ -13,7 +13,12 @@ constexpr std::size_t kMaxJarModuleBytes = 251;
 
 bool isJavaLiteral(std::string_view word) { return word == "true" || word == "false" || word == "null"; }
 
-std::string quoted(std::string_view text) { return "\"" + printableName(text) + "\""; }
+std::string quoted(std::string_view text) {
+    std::string out(1, '"');
+    out += printableName(text);
+    out += '"';
+    return out;
+}
 
 std::optional<std::string> packagePartProblem(std::string_view part) {
     if (part.empty()) return std::string("it has an empty part");
