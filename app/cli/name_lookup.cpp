@@ -20,19 +20,22 @@ char folded(char c) { return static_cast<char>(std::tolower(static_cast<unsigned
 
 std::size_t editDistanceIgnoringCase(std::string_view a, std::string_view b, std::size_t limit) {
     if (a.size() > limit || b.size() > limit) return limit + 1;
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    // Rows i-2, i-1 and i of the table: insertions, deletions, replacements, and two neighbouring
+    // characters swapped, each one edit (the commonest typo counts once).
+    std::vector<std::size_t> before(b.size() + 1), above(b.size() + 1), row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) above[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            const std::size_t replace = diagonal + (folded(a[i - 1]) == folded(b[j - 1]) ? 0 : 1);
-            row[j] = std::min({above + 1, row[j - 1] + 1, replace});
-            diagonal = above;
+            const bool same = folded(a[i - 1]) == folded(b[j - 1]);
+            row[j] = std::min({above[j] + 1, row[j - 1] + 1, above[j - 1] + (same ? 0 : 1)});
+            if (i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]))
+                row[j] = std::min(row[j], before[j - 2] + 1);
         }
+        std::swap(before, above);
+        std::swap(above, row);
     }
-    return row[b.size()];
+    return above[b.size()];
 }
 
 NameLookup lookUpName(const std::vector<std::string>& names, std::string_view wanted) {
