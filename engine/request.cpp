@@ -66,6 +66,8 @@ RequestOutcome runRequest(RequestHost& host, const RequestSnapshot& snap, Servic
         outcome.error = e.what();
     }
     if (!outcome.error.empty()) services.ui.appendLog("Error: " + outcome.error);
+    outcome.filesOpened = requestFiles.filesWritten();
+    outcome.filesUnchanged = requestFiles.filesLeftAlone();
     if (!host.requestsWaiting()) host.setGenerateEnabled(true);
     return outcome;
 }

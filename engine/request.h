@@ -49,6 +49,8 @@ struct RequestOutcome {
     int classRuns = 0;          // class runs started
     int completedRuns = 0;      // class runs that got to the emitters
     int outputFailures = 0;     // files that could not be created or written
+    int filesOpened = 0;        // files opened for writing on the disk (0 without the skipping)
+    int filesUnchanged = 0;     // rewrites left alone because their bytes were the same
     int incompleteTypes = 0;    // types written without something their type information could not give
     bool matched = false;       // the selected name matched a class (or generate-all ran)
     std::string error;          // set when a raised error ended the request

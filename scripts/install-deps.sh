@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3
-  libgtest-dev libgmock-dev libcli11-dev libxxhash-dev
+  libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libxxhash-dev
   openjdk-17-jdk-headless ant
 )
 if [ "${1:-}" != main ]; then

@@ -74,3 +74,29 @@ std::vector<std::string> shownClassNames(const ClassCatalogue& catalogue) {
 }
 
 }  // namespace tessivar
+
+namespace tessivar {
+
+std::vector<RegisteredTypeLib> ReadRegisteredTypeLibs(Registry& registry) {
+    std::vector<RegisteredTypeLib> libraries;
+    std::unique_ptr<RegKey> typeLibs;
+    if (registry.openKey(RegRoot::ClassesRoot, "TypeLib", RegAccess::Read, typeLibs) != kRegSuccess || !typeLibs)
+        return libraries;
+    std::string guid, version;
+    for (std::uint32_t i = 0; typeLibs->enumSubKey(i, guid) == kRegSuccess; ++i) {
+        if (guid.size() + 1 > kNameBuffer) continue;
+        std::unique_ptr<RegKey> guidKey;
+        if (typeLibs->openSubKey(guid, RegAccess::Read, guidKey) != kRegSuccess || !guidKey) continue;
+        for (std::uint32_t j = 0; guidKey->enumSubKey(j, version) == kRegSuccess; ++j) {
+            if (version.size() + 1 > kNameBuffer) continue;
+            std::unique_ptr<RegKey> versionKey;
+            if (guidKey->openSubKey(version, RegAccess::Read, versionKey) != kRegSuccess || !versionKey) continue;
+            RegisteredTypeLib library{guid, version, readDefault(*versionKey).value_or(""), {}};
+            FindTypeLibPath(registry, guid, version, library.path);
+            libraries.push_back(std::move(library));
+        }
+    }
+    return libraries;
+}
+
+}  // namespace tessivar

@@ -18,4 +18,15 @@ void ReadRegisteredClasses(Registry& registry, ClassCatalogue& catalogue);
 // A shown name is resolved back to its entry through FindClass, never by position.
 std::vector<std::string> shownClassNames(const ClassCatalogue& catalogue);
 
+// A type library version registered under HKEY_CLASSES_ROOT\TypeLib.
+struct RegisteredTypeLib {
+    std::string guid;     // the GUID key's name, as stored
+    std::string version;  // the version key's name
+    std::string name;     // the version key's default value
+    std::string path;     // the path the lookup by GUID and version finds (FindTypeLibPath); empty when none
+};
+
+// Every version key under HKEY_CLASSES_ROOT\TypeLib, in enumeration order.
+std::vector<RegisteredTypeLib> ReadRegisteredTypeLibs(Registry& registry);
+
 }  // namespace tessivar

@@ -71,6 +71,7 @@ std::optional<std::string> openClassSource(const SourceOptions& options, ClassSo
     if (auto error = openLibraries(options, out)) return error;
     if (!options.typeLib.empty()) return useTypeLibFile(out, fullFilePath(options.typeLib));
     useRegisteredClasses(out);
+    out.fromRegExport = options.regFile.has_value();
     return std::nullopt;
 }
 
@@ -82,6 +83,13 @@ ClassView viewClass(ClassSource& source, const std::string& name) {
     view.found = FindClass(*source.loader, name, source.classes);
     view.interfaces = ListImplementedInterfaces(view.found.typeLibPath, view.found.coClass);
     return view;
+}
+
+bool exportedFileMissing(const ClassSource& source, const std::string& registeredPath) {
+    if (!source.fromRegExport || !source.registry) return false;
+    const std::string local = source.registry->localPath(source.registry->expandEnvironment(registeredPath));
+    std::error_code ec;
+    return local.empty() || !fs::exists(local, ec);
 }
 
 std::string implTypeFlagsText(std::int32_t flags) {

@@ -31,6 +31,7 @@ struct ClassSource {
     // does not show are left out, so a shown name never resolves to a hidden entry of the same ProgID.
     ClassCatalogue classes;
     std::string typeLibFile;  // the file in file mode, empty for registered classes
+    bool fromRegExport = false;  // the registered classes come from a .reg export
 };
 
 // Opens the registry and the classes the options name; the message for the user when that fails.
@@ -58,6 +59,10 @@ struct ClassView {
     std::vector<TypeEntry> interfaces;
 };
 ClassView viewClass(ClassSource& source, const std::string& name);
+
+// True when the source's classes come from a .reg export and `registeredPath` names no file here, as
+// when the export's drives are not mapped with --drive (or mapped to the wrong folder).
+bool exportedFileMissing(const ClassSource& source, const std::string& registeredPath);
 
 // "default source" for IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE; unnamed bits in hexadecimal.
 std::string implTypeFlagsText(std::int32_t flags);

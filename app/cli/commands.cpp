@@ -2,12 +2,21 @@
 #include "app/cli/commands.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "app/cli/name_lookup.h"
+#include "app/cli/option_checks.h"
 #include "app/cli/platform_services.h"
+#include "base/text.h"
 #include "engine/library_run.h"
 #include "engine/request.h"
 #include "engine/wrapper_generator.h"
 #include "mapping/path_names.h"
+#include "typelib/catalogue.h"
 #include "typelib/dump.h"
 
 namespace tessivar {
@@ -30,38 +39,67 @@ private:
     ConsoleUi& ui_;
 };
 
-bool holdsName(const ClassSource& source, const std::string& name) {
-    return std::any_of(source.classes.begin(), source.classes.end(),
-                       [&](const ClassEntry& e) { return e.progId == name; });
+std::vector<std::string> shownNames(const ClassSource& source) {
+    std::vector<std::string> names;
+    for (const ClassEntry* e : shownOrder(source.classes)) names.push_back(e->progId);
+    return names;
 }
 
-// The name the command is about, or nothing after telling the user why there is none.
+// "A, B and C" of the names, for a message.
+std::string namesText(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
+// The name the command is about, or nothing after telling the user why there is none. Names match
+// ignoring case when no name matches exactly.
 std::optional<std::string> chosenName(const ClassSource& source, const ClassChoice& choice, ConsoleUi& ui) {
-    if (!source.typeLibFile.empty()) {
+    const bool fileMode = !source.typeLibFile.empty();
+    if (fileMode) {
         if (source.classes.empty()) {
             ui.error(noCoClassMessage(source.typeLibFile));
             return std::nullopt;
         }
         if (choice.coClass.empty()) return firstShownName(source.classes);
-        if (!holdsName(source, choice.coClass)) {
-            ui.error(source.typeLibFile + " has no coclass named " + choice.coClass + ".");
-            return std::nullopt;
-        }
-        return choice.coClass;
     }
-    if (!holdsName(source, choice.progId)) {
-        ui.error("No registered class with a type library has the ProgID " + choice.progId +
-                 " (tessivar list shows those that have).");
+    const std::string& wanted = fileMode ? choice.coClass : choice.progId;
+    const NameLookup lookup = lookUpName(shownNames(source), wanted);
+    if (!lookup.found.empty()) return lookup.found;
+    if (!lookup.sameButCase.empty()) {
+        ui.error(wanted + " matches " + namesText(lookup.sameButCase) + " when case is ignored: give one of them exactly.");
         return std::nullopt;
     }
-    return choice.progId;
+    if (fileMode)
+        ui.error(source.typeLibFile + " has no coclass named " + wanted + "." + didYouMean(lookup.near));
+    else
+        ui.error("No registered class with a type library has the ProgID " + wanted +
+                 " (tessivar list shows those that have)." + didYouMean(lookup.near));
+    return std::nullopt;
 }
 
-bool reportMissingCoClass(const std::string& name, const ClassView& view, ConsoleUi& ui) {
+bool reportMissingCoClass(const std::string& name, const ClassView& view, const ClassSource& source, ConsoleUi& ui) {
     if (view.found.coClass) return false;
-    ui.error("The type library of " + name + " (" + view.found.typeLibPath +
-             ") cannot be loaded or holds no coclass with its CLSID.");
+    std::string text = "The type library of " + name + " (" + view.found.typeLibPath +
+                       ") cannot be loaded or holds no coclass with its CLSID.";
+    if (exportedFileMissing(source, view.found.typeLibPath)) {
+        // The export names files as its own machine did; --drive says where its drives are here.
+        const std::string& path = view.found.typeLibPath;
+        const bool onDrive = path.size() > 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+        const std::string drive = onDrive ? std::string(1, path[0]) : std::string("LETTER");
+        text += " It is not found here: give --drive " + drive + "=DIR for the folder that holds drive " + drive +
+                ": of the machine the export comes from.";
+    }
+    ui.error(text);
     return true;
+}
+
+// The run's summary line, when the options ask for one.
+void noteSummary(const GenerateOptions& options, const RequestOutcome& outcome, bool failed, ConsoleUi& ui) {
+    if (!options.summarySince) return;
+    const auto elapsed = std::chrono::steady_clock::now() - *options.summarySince;
+    ui.note(runSummary(outcome, std::chrono::duration<double>(elapsed).count()), failed);
 }
 
 // A library run: every type of the file, or the chosen ones. Unknown names are wrong usage, told before
@@ -94,7 +132,22 @@ int generateLibrary(ClassSource& source, const GenerateOptions& options, const G
                                        : "None of the chosen types gets a Java file: nothing was generated.");
     const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
                         outcome.incompleteTypes > 0;
+    noteSummary(options, outcome, failed, ui);
     return failed ? kExitFailure : kExitSuccess;
+}
+
+// The settings options by their names, for the messages about their values.
+constexpr const char* kJarModuleWhat = "jar module";
+constexpr const char* kPackageWhat = "package";
+
+// "--package NAME" when given, "The package NAME from <store>" when stored.
+std::string valueOrigin(const char* option, const char* what, const std::string& value, bool given,
+                        const std::string& storeName) {
+    return given ? std::string(option) + " " + value : std::string("The ") + what + " " + value + " from " + storeName;
+}
+
+std::string storedHint(const char* option, bool given) {
+    return given ? "" : std::string(" (give ") + option + " to replace it)";
 }
 
 }  // namespace
@@ -128,16 +181,58 @@ std::optional<std::string> runtimeFolderProblem(FileSystem& files, const std::st
     return "The runtime folder " + folder + " has " + missing + ".";
 }
 
-bool checkSettings(const GeneratorSettings& settings, FileSystem& files, ConsoleUi& ui) {
-    if (auto problem = runtimeFolderProblem(files, settings.sdkPath)) {
-        ui.error(*problem);
-        return false;
-    }
+std::vector<std::pair<std::string, std::string>> storedSettingsInUse(const GivenSettings& given,
+                                                                     const GeneratorSettings& settings) {
+    std::vector<std::pair<std::string, std::string>> used;
+    auto add = [&](const std::optional<std::string>& option, const char* what, const std::string& value) {
+        if (!option && !value.empty()) used.emplace_back(what, value);
+    };
+    add(given.jarModule, kJarModuleWhat, settings.jarModule);
+    add(given.package, kPackageWhat, settings.package);
+    add(given.destDir, "destination", settings.destDir);
+    add(given.sdkPath, "runtime folder", settings.sdkPath);
+    return used;
+}
+
+void tellStoredSettings(const GivenSettings& given, const GeneratorSettings& settings, const std::string& storeName,
+                        ConsoleUi& ui) {
+    for (const auto& [what, value] : storedSettingsInUse(given, settings))
+        ui.note("Note: " + what + " " + value + ", from " + storeName + ".");
+}
+
+int checkSettings(const GeneratorSettings& settings, const GivenSettings& given, const std::string& storeName,
+                  FileSystem& files, ConsoleUi& ui) {
+    int status = kExitSuccess;
+    auto fail = [&](const std::string& text, int why) {
+        ui.error(text);
+        status = std::max(status, why);
+    };
+    if (auto problem = runtimeFolderProblem(files, settings.sdkPath)) fail(*problem, kExitFailure);
     if (settings.jarModule.empty()) {
-        ui.error("Enter Module Name.");
-        return false;
+        fail("Enter Module Name.", kExitFailure);
+    } else if (auto problem = jarModuleProblem(settings.jarModule)) {
+        const bool asOption = given.jarModule.has_value();
+        fail(valueOrigin("--jar-module", kJarModuleWhat, settings.jarModule, asOption, storeName) +
+                 " cannot name the jar file: " + *problem + storedHint("--jar-module", asOption) + ".",
+             kExitUsage);
     }
-    return true;
+    if (auto problem = javaPackageProblem(settings.package)) {
+        const bool asOption = given.package.has_value();
+        fail(valueOrigin("--package", kPackageWhat, settings.package, asOption, storeName) +
+                 " is not a Java package name: " + *problem + storedHint("--package", asOption) + ".",
+             kExitUsage);
+    }
+    return status;
+}
+
+std::string runSummary(const RequestOutcome& outcome, double seconds) {
+    const int written = std::max(0, outcome.filesOpened - outcome.outputFailures);
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f", seconds);
+    return "Summary: " + std::to_string(written) + (written == 1 ? " file" : " files") + " written, " +
+           std::to_string(outcome.filesUnchanged) + " unchanged, " + std::to_string(outcome.outputFailures) +
+           " failed, " + std::to_string(outcome.incompleteTypes) +
+           (outcome.incompleteTypes == 1 ? " type" : " types") + " incomplete, " + time + " s.";
 }
 
 int generate(ClassSource& source, const GenerateOptions& options, const GeneratorSettings& settings,
@@ -147,7 +242,7 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
     const auto name = chosenName(source, options.choice, ui);
     if (!name) return kExitFailure;
     const ClassView view = viewClass(source, *name);
-    if (!options.all && reportMissingCoClass(*name, view, ui)) return kExitFailure;
+    if (!options.all && reportMissingCoClass(*name, view, source, ui)) return kExitFailure;
 
     RequestSnapshot snap;
     snap.classes = source.classes;
@@ -171,10 +266,68 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
     }
     const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
                         outcome.incompleteTypes > 0;
+    noteSummary(options, outcome, failed, ui);
     return failed ? kExitFailure : kExitSuccess;
 }
 
-int list(const ClassSource& source, const ListOptions& options, std::ostream& out) {
+namespace {
+
+// JSON documents: texts that are not UTF-8 (a registry or library may hold anything) get U+FFFD for
+// each bad byte rather than failing the document.
+void writeJson(std::ostream& out, const nlohmann::ordered_json& document) {
+    out << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    out.flush();
+}
+
+std::vector<RegisteredTypeLib> typeLibsInListOrder(Registry& registry) {
+    std::vector<RegisteredTypeLib> libraries = ReadRegisteredTypeLibs(registry);
+    std::stable_sort(libraries.begin(), libraries.end(), [](const RegisteredTypeLib& a, const RegisteredTypeLib& b) {
+        if (const int c = compareIgnoreCase(a.name, b.name)) return c < 0;
+        if (const int c = compareIgnoreCase(a.guid, b.guid)) return c < 0;
+        return compareCodeUnits(a.version, b.version) < 0;
+    });
+    return libraries;
+}
+
+int listTypeLibs(Registry& registry, bool json, std::ostream& out) {
+    const std::vector<RegisteredTypeLib> libraries = typeLibsInListOrder(registry);
+    if (json) {
+        nlohmann::ordered_json items = nlohmann::ordered_json::array();
+        for (const RegisteredTypeLib& l : libraries)
+            items.push_back({{"guid", l.guid}, {"version", l.version}, {"name", l.name}, {"path", l.path}});
+        writeJson(out, {{"typeLibs", items}});
+        return kExitSuccess;
+    }
+    for (const RegisteredTypeLib& l : libraries)
+        out << printableName(l.guid) << '\t' << printableName(l.version) << '\t' << printableName(l.name) << '\t'
+            << printableName(l.path) << '\n';
+    return kExitSuccess;
+}
+
+std::vector<std::string> flagWords(std::int32_t flags) {
+    std::vector<std::string> words;
+    std::istringstream in(implTypeFlagsText(flags));
+    for (std::string word; in >> word;)
+        if (word != "none") words.push_back(word);
+    return words;
+}
+
+}  // namespace
+
+int list(const ClassSource& source, const ListOptions& options, std::ostream& out, ConsoleUi& ui) {
+    if (options.typeLibs) return listTypeLibs(*source.registry, options.json, out);
+    if (!source.typeLibFile.empty() && source.classes.empty()) {
+        ui.error(noCoClassMessage(source.typeLibFile));
+        return kExitFailure;
+    }
+    if (options.json) {
+        nlohmann::ordered_json items = nlohmann::ordered_json::array();
+        for (const ClassEntry* e : shownOrder(source.classes))
+            items.push_back({{"name", e->progId}, {"clsid", e->clsid}, {"typeLibGuid", e->typeLibGuid},
+                             {"typeLibPath", e->typeLibPath}});
+        writeJson(out, {{"classes", items}});
+        return kExitSuccess;
+    }
     // Registry texts may hold anything, a tab or a line break among them: escaped, each class is one
     // line of its columns.
     for (const ClassEntry* e : shownOrder(source.classes)) {
@@ -186,19 +339,35 @@ int list(const ClassSource& source, const ListOptions& options, std::ostream& ou
     return kExitSuccess;
 }
 
-int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, ConsoleUi& ui) {
+int show(ClassSource& source, const ClassChoice& choice, std::ostream& out, ConsoleUi& ui, bool json) {
     const auto name = chosenName(source, choice, ui);
     if (!name) return kExitFailure;
     const ClassView view = viewClass(source, *name);
-    out << "TypeLib GUID: " << printableName(view.found.typeLibGuid) << '\n'
-        << "TypeLib Module: " << printableName(view.found.typeLibPath) << '\n'
-        << "CoClass: " << printableName(view.found.coClassName) << '\n'
-        << "Interfaces:\n";
-    for (const TypeEntry& e : view.interfaces)
-        out << "    " << printableName(e.name) << ' ' << printableName(e.guidText) << ' ' << implTypeFlagsText(e.kind)
-            << '\n';
-    out.flush();
-    return reportMissingCoClass(*name, view, ui) ? kExitFailure : kExitSuccess;
+    const auto entry = std::find_if(source.classes.begin(), source.classes.end(),
+                                    [&](const ClassEntry& e) { return e.progId == *name; });
+    const std::string clsid = entry != source.classes.end() ? entry->clsid : std::string();
+    if (json) {
+        nlohmann::ordered_json interfaces = nlohmann::ordered_json::array();
+        for (const TypeEntry& e : view.interfaces)
+            interfaces.push_back({{"name", e.name}, {"guid", e.guidText}, {"flags", flagWords(e.kind)}});
+        writeJson(out, {{"name", *name},
+                        {"clsid", clsid},
+                        {"typeLibGuid", view.found.typeLibGuid},
+                        {"typeLibPath", view.found.typeLibPath},
+                        {"coClass", view.found.coClassName},
+                        {"interfaces", interfaces}});
+    } else {
+        out << "TypeLib GUID: " << printableName(view.found.typeLibGuid) << '\n'
+            << "TypeLib Module: " << printableName(view.found.typeLibPath) << '\n'
+            << "CoClass: " << printableName(view.found.coClassName) << '\n'
+            << "CLSID: " << printableName(clsid) << '\n'
+            << "Interfaces:\n";
+        for (const TypeEntry& e : view.interfaces)
+            out << "    " << printableName(e.name) << ' ' << printableName(e.guidText) << ' '
+                << implTypeFlagsText(e.kind) << '\n';
+        out.flush();
+    }
+    return reportMissingCoClass(*name, view, source, ui) ? kExitFailure : kExitSuccess;
 }
 
 namespace {

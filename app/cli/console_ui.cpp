@@ -29,6 +29,14 @@ void ConsoleUi::messageBox(const std::string& text, const std::string& caption, 
     drawProgress();
 }
 
+void ConsoleUi::note(const std::string& text, bool evenWhenQuiet) {
+    if (quiet_ && !evenWhenQuiet) return;
+    clearProgress();
+    flushLog();
+    err_ << printableName(text) << '\n';
+    drawProgress();
+}
+
 void ConsoleUi::progress(std::size_t done, std::size_t total) {
     out_.flush();
     if (!showProgress_) return;

@@ -28,12 +28,16 @@ public:
 
     // The command line's own errors, in the form of the run's "Error" messages.
     void error(const std::string& text) { messageBox(text, "Error", MessageIcon::Error); }
+    // A line for the user that is no error (stored settings in use, the run's summary); --quiet drops
+    // it unless `evenWhenQuiet`.
+    void note(const std::string& text, bool evenWhenQuiet = false);
     void progress(std::size_t done, std::size_t total);
     // With false, log lines are written out when a class is done (and before any message), not one by
     // one: a log going to a file or a pipe then costs a write per class instead of one per line.
     void flushEachLine(bool each) { flushEachLine_ = each; }
 
     int errors() const { return errors_; }
+    bool quiet() const { return quiet_; }
 
 private:
     // Log lines and messages go above the progress line, which is drawn again below them.

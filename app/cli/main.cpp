@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 
@@ -80,6 +81,7 @@ int usageError(const CLI::App& cmd, const std::string& text) {
 
 int main(int argc, char** argv) {
     using namespace tessivar;
+    const auto started = std::chrono::steady_clock::now();
     CLI::App app{"Tessivar: Java wrappers for the classes of a COM type library, on the Kovra bridge runtime."};
     app.set_version_flag("--version", "tessivar " TESSIVAR_VERSION);
     app.require_subcommand(1);
@@ -127,8 +129,14 @@ int main(int argc, char** argv) {
     SourceArgs listSource;
     addSourceOptions(*lst, listSource);
     ListOptions listOptions;
-    lst->add_flag("--guid", listOptions.guid, "Add a column with the type library GUID");
-    lst->add_flag("--path", listOptions.path, "Add a column with the type library path");
+    auto* listGuid = lst->add_flag("--guid", listOptions.guid, "Add a column with the type library GUID");
+    auto* listPath = lst->add_flag("--path", listOptions.path, "Add a column with the type library path");
+    lst->add_flag("--typelibs", listOptions.typeLibs,
+                  "List the registered type libraries instead (GUID, version, name, path)")
+        ->excludes(listSource.typeLib)
+        ->excludes(listGuid)
+        ->excludes(listPath);
+    lst->add_flag("--json", listOptions.json, "Print one JSON document instead of lines (see tessivar(1))");
 
     // show
     CLI::App* shw = app.add_subcommand("show", "Show a class's type library information and implemented interfaces");
@@ -140,6 +148,8 @@ int main(int argc, char** argv) {
     auto* showCoClass = shw->add_option("--coclass", showChoice.coClass,
                                         "Coclass of the --typelib file (default: the first by name)")
                             ->type_name("NAME");
+    bool showJson = false;
+    shw->add_flag("--json", showJson, "Print one JSON document instead of lines (see tessivar(1))");
     showProgId->excludes(showSource.typeLib);
     showCoClass->needs(showSource.typeLib);
 
@@ -178,7 +188,9 @@ int main(int argc, char** argv) {
         if (destOpt->count()) given.destDir = fullFolder(dest);
         if (runtimeOpt->count()) given.sdkPath = fullFolder(runtime);
         const GeneratorSettings settings = resolveSettings(given, store);
-        if (!checkSettings(settings, files, ui)) return kExitFailure;
+        tellStoredSettings(given, settings, settingsStoreName(), ui);
+        if (const int status = checkSettings(settings, given, settingsStoreName(), files, ui)) return status;
+        genOptions.summarySince = started;
 
         ClassSource source;
         if (auto error = openClassSource(genSource.options, source)) {
@@ -200,11 +212,7 @@ int main(int argc, char** argv) {
             ui.error(*error);
             return kExitFailure;
         }
-        if (!source.typeLibFile.empty() && source.classes.empty()) {
-            ui.error(noCoClassMessage(source.typeLibFile));
-            return kExitFailure;
-        }
-        return list(source, listOptions, std::cout);
+        return list(source, listOptions, std::cout, ui);
     }
 
     if (shw->parsed()) {
@@ -217,7 +225,7 @@ int main(int argc, char** argv) {
             ui.error(*error);
             return kExitFailure;
         }
-        return show(source, showChoice, std::cout, ui);
+        return show(source, showChoice, std::cout, ui, showJson);
     }
 
     if (dmp->parsed()) {

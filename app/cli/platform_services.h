@@ -14,6 +14,8 @@ namespace tessivar {
 
 std::unique_ptr<FileSystem> makeDisk();
 std::unique_ptr<SettingsStore> makeSettingsStore();
+// Where that store keeps the settings, as messages name it ("the settings file PATH").
+std::string settingsStoreName();
 
 // The registry the options name. In file mode a registry only helps to find the libraries a file
 // refers to, so a missing default registry is no error there. The message for the user on failure.

@@ -31,6 +31,11 @@ run_briefly() {
 expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 (stderr: $(cat "$cap/err"))"; }
 expect_err() { [ "$(cat "$cap/err")" = "$1" ] || fail "stderr was [$(cat "$cap/err")], expected [$1]"; }
 expect_err_has() { grep -qF -- "$1" "$cap/err" || fail "stderr [$(cat "$cap/err")] lacks [$1]"; }
+# A successful run says nothing on standard error but its summary line.
+expect_summary_only() {
+    [ "$(wc -l <"$cap/err")" -eq 1 ] && grep -qE '^Summary: [0-9]+ files? written, [0-9]+ unchanged, 0 failed, 0 types incomplete, [0-9]+\.[0-9]{2} s\.$' "$cap/err" ||
+        fail "stderr was [$(cat "$cap/err")], expected only the summary of a successful run"
+}
 expect_out_has() { grep -qxF -- "$1" "$cap/out" || fail "stdout lacks the line [$1]"; }
 expect_out_empty() { [ ! -s "$cap/out" ] || fail "stdout not empty: $(head -3 "$cap/out")"; }
 
@@ -170,7 +175,7 @@ generate_file)
     make_runtime
     run generate --typelib "$SAMPLE" --jar-module WidgetWrappers --package com.example.widgets --dest out \
         --runtime kovra
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     expect_out_has "Creating folder: $work/out"
     expect_out_has "Current Directory: $work"
     expect_out_has "Generating CoClass interface: $work/out/src/com/example/widgets/WidgetLib/Widget.java"
@@ -188,6 +193,11 @@ stored_settings)
     # Options not given come from the store; --no-save leaves the store alone.
     run generate --typelib "$SAMPLE" --package p.two --no-save
     expect_status 0
+    # Each value taken from the store is named once; the package was given.
+    [ "$(grep -c '^Note: ' "$cap/err")" -eq 3 ] || fail "not one note per stored value: $(cat "$cap/err")"
+    expect_err_has "Note: jar module First, from the settings file $settings_file."
+    expect_err_has "Note: destination $work/one, from the settings file $settings_file."
+    expect_err_has "Note: runtime folder $work/kovra, from the settings file $settings_file."
     expect_out_has "Generating build file: $work/one/build.xml"
     [ -d "$work/one/src/p/two" ] || fail "the given package was not used"
     grep -qx "Package=p.one" "$settings_file" || fail "--no-save changed the store: $(cat "$settings_file")"
@@ -198,7 +208,7 @@ stored_settings)
 generate_progid)
     make_prefix; make_runtime
     run generate --wine-prefix "$work/prefix" --progid Sample.Widget.1 --jar-module W --dest out --runtime kovra
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     expect_out_has "Generating CoClass interface: $work/out/src/WidgetLib/Widget.java"
     expect_logged_files_exist
     run show --wine-prefix "$work/prefix" --progid Sample.Widget.1
@@ -210,7 +220,7 @@ generate_progid)
 generate_all)
     make_runtime
     run generate --typelib "$SAMPLE" --all --jar-module W --dest out --runtime kovra
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     expect_logged_files_exist
     run list --typelib "$SAMPLE"
     [ "$(cat "$cap/out")" = "Widget" ] || fail "list gave [$(cat "$cap/out")]"
@@ -218,7 +228,7 @@ generate_all)
 generate_maven)
     make_runtime
     run generate --typelib "$SAMPLE" --jar-module W --package p.x --dest maven --runtime kovra --maven
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     expect_logged_files_exist
     [ "$(tail -1 "$cap/out")" = "Generating Maven build file: $work/maven/pom.xml" ] ||
         fail "the pom is not logged last: $(tail -2 "$cap/out")"
@@ -276,7 +286,11 @@ unwritable_destination)
     : >"$work/plain"
     run generate --typelib "$SAMPLE" --jar-module W --dest plain/out --runtime kovra
     expect_status 1
-    expect_err "Error: $work/plain/out cannot be created (Not a directory)."
+    [ "$(head -1 "$cap/err")" = "Error: $work/plain/out cannot be created (Not a directory)." ] ||
+        fail "stderr was [$(cat "$cap/err")]"
+    # The summary of a failed run ends it.
+    [[ "$(tail -1 "$cap/err")" == "Summary: 0 files written, 0 unchanged, 1 failed, 0 types incomplete, "* ]] ||
+        fail "no summary of the failed run: $(cat "$cap/err")"
     ;;
 bare_sample_golden)
     # No registry source at all: the imports of the sample resolve through the library built in, and the
@@ -285,7 +299,7 @@ bare_sample_golden)
     mkdir -p "$work/lib"; cp "$SAMPLE" "$work/lib/widget.tlb"
     run generate --typelib lib/widget.tlb --jar-module WidgetWrappers --package com.example.widgets --dest out \
         --runtime kovra --no-save
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     sed "s|$work|@WORK@|g" "$cap/out" >"$work/log.txt"
     cmp -s "$GOLDEN/log.txt" "$work/log.txt" || fail "log differs: $(diff "$GOLDEN/log.txt" "$work/log.txt")"
     (cd "$work/out" && find . -type f | sort) >"$work/files"
@@ -392,7 +406,7 @@ every_type_same_files)
 chosen_types)
     make_runtime
     run generate --typelib "$SAMPLE" --type iwidget --type WidgetColor --jar-module W --dest out --runtime kovra --no-save
-    expect_status 0; expect_err ""
+    expect_status 0; expect_summary_only
     expect_out_has "Generating Dispatch interface: $work/out/src/WidgetLib/IWidget.java"
     expect_out_has "Generating enum interface: $work/out/src/WidgetLib/WidgetColor.java"
     expect_out_has "Generating Dispatch interface: $work/out/src/WidgetLib/IGadget.java"
@@ -418,9 +432,144 @@ chosen_types)
         expect_status 1; expect_out_empty
         expect_err "Error: $msi holds no coclass; generate --every-type writes the types it holds."
         run generate --typelib "$msi" --every-type --jar-module M --dest msi --runtime kovra --no-save
-        expect_status 0; expect_err ""
+        expect_status 0; expect_summary_only
         expect_logged_files_exist
     fi
+    ;;
+option_checks)
+    # Every bad value is told at once, with usage status, before anything is made or stored.
+    make_runtime
+    run generate --typelib "$SAMPLE" --jar-module a/b --package com.example.int --dest out --runtime kovra
+    expect_status 2
+    expect_err "Error: --jar-module a/b cannot name the jar file: it holds the path separator /.
+Error: --package com.example.int is not a Java package name: \"int\" is a Java keyword."
+    run generate --typelib "$SAMPLE" --jar-module .. --package 1bad --dest out
+    expect_status 2
+    expect_err "Error: No runtime folder: give --runtime DIR, the folder that holds kovra.jar and kovra.dll.
+Error: --jar-module .. cannot name the jar file: it names a folder.
+Error: --package 1bad is not a Java package name: \"1bad\" starts with a digit."
+    [ ! -e out ] || fail "a destination was made"
+    [ ! -e "$settings_file" ] || fail "settings were stored"
+    # A settings file changed by hand (or by someone else) is checked the same way, and named.
+    run generate --typelib "$SAMPLE" --jar-module Good --package p.ok --dest out --runtime kovra
+    expect_status 0
+    sed -i -e 's|^JarModule=.*|JarModule=../up|' -e 's|^Package=.*|Package=com.evil-pkg|' "$settings_file"
+    run generate --typelib "$SAMPLE"
+    expect_status 2
+    expect_err "Note: jar module ../up, from the settings file $settings_file.
+Note: package com.evil-pkg, from the settings file $settings_file.
+Note: destination $work/out, from the settings file $settings_file.
+Note: runtime folder $work/kovra, from the settings file $settings_file.
+Error: The jar module ../up from the settings file $settings_file cannot name the jar file: it holds the path separator / (give --jar-module to replace it).
+Error: The package com.evil-pkg from the settings file $settings_file is not a Java package name: \"evil-pkg\" is not a Java identifier (give --package to replace it)."
+    grep -qx "JarModule=../up" "$settings_file" || fail "a refused run changed the store"
+    run generate --typelib "$SAMPLE" --jar-module Fixed --package p.fixed --quiet
+    expect_status 0; expect_err ""
+    ;;
+case_names)
+    # Names match ignoring case; a miss suggests the near names.
+    make_prefix; make_runtime
+    export WINEPREFIX=$work/prefix
+    run show --progid sample.widget.1
+    expect_status 0
+    expect_out_has "CoClass: Widget"
+    expect_out_has "CLSID: {5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}"
+    run generate --typelib "$SAMPLE" --coclass WIDGET --jar-module W --dest out --runtime kovra --no-save
+    expect_status 0; expect_summary_only
+    expect_out_has "Generating CoClass interface: $work/out/src/WidgetLib/Widget.java"
+    run generate --progid Sample.Widgte.1 --jar-module W --runtime kovra --no-save
+    expect_status 1
+    expect_err "Error: No registered class with a type library has the ProgID Sample.Widgte.1 (tessivar list shows those that have). Did you mean Sample.Widget.1?"
+    run show --typelib "$SAMPLE" --coclass Widgt
+    expect_status 1; expect_err "Error: $SAMPLE has no coclass named Widgt. Did you mean Widget?"
+    ;;
+reg_drive_hint)
+    # An export from another machine names its files by drive: without --drive they are not found here.
+    make_runtime
+    printf 'REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\ProgID]\r\n@="Sample.Widget.1"\r\n' >"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\TypeLib]\r\n@="{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}"\r\n' >>"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\CLSID\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}\\Version]\r\n@="1.0"\r\n' >>"$work/classes.reg"
+    printf '[HKEY_CLASSES_ROOT\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0\\0\\win32]\r\n@="D:\\\\lib\\\\widget.tlb"\r\n' >>"$work/classes.reg"
+    run generate --registry "$work/classes.reg" --progid Sample.Widget.1 --jar-module W --runtime kovra --no-save
+    expect_status 1
+    expect_err "Error: The type library of Sample.Widget.1 (D:\\lib\\widget.tlb) cannot be loaded or holds no coclass with its CLSID. It is not found here: give --drive D=DIR for the folder that holds drive D: of the machine the export comes from."
+    mkdir -p "$work/d/lib"; cp "$SAMPLE" "$work/d/lib/widget.tlb"
+    run show --registry "$work/classes.reg" --drive "D=$work/d" --progid Sample.Widget.1
+    expect_status 0; expect_out_has "CoClass: Widget"
+    ;;
+list_typelibs)
+    # The registered libraries, and the machine-readable documents of list and show.
+    printf 'REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0]\r\n@="Widget \\"Library\\""\r\n' >"$work/libs.reg"
+    printf '[HKEY_CLASSES_ROOT\\TypeLib\\{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}\\1.0\\0\\win32]\r\n@="C:\\\\lib\\\\widget.tlb"\r\n' >>"$work/libs.reg"
+    printf '[HKEY_CLASSES_ROOT\\TypeLib\\{00000000-0000-0000-0000-0000000000AA}\\2.1]\r\n@="another"\r\n' >>"$work/libs.reg"
+    run list --registry "$work/libs.reg" --typelibs
+    expect_status 0
+    [ "$(cat "$cap/out")" = "{00000000-0000-0000-0000-0000000000AA}	2.1	another	
+{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}	1.0	Widget \"Library\"	C:\\lib\\widget.tlb" ] || fail "list --typelibs gave [$(cat "$cap/out")]"
+    run list --registry "$work/libs.reg" --typelibs --json
+    expect_status 0
+    python3 - "$cap/out" <<'PY' || fail "list --typelibs --json: $(cat "$cap/out")"
+import json, sys
+doc = json.load(open(sys.argv[1]))
+assert doc == {"typeLibs": [
+    {"guid": "{00000000-0000-0000-0000-0000000000AA}", "version": "2.1", "name": "another", "path": ""},
+    {"guid": "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}", "version": "1.0", "name": 'Widget "Library"',
+     "path": "C:\\lib\\widget.tlb"}]}, doc
+PY
+    run list --typelib "$SAMPLE" --json
+    expect_status 0
+    python3 - "$cap/out" "$SAMPLE" <<'PY' || fail "list --json: $(cat "$cap/out")"
+import json, sys
+doc = json.load(open(sys.argv[1]))
+assert doc == {"classes": [{"name": "Widget", "clsid": "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}",
+                            "typeLibGuid": "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D01}", "typeLibPath": sys.argv[2]}]}, doc
+PY
+    run show --typelib "$SAMPLE" --json
+    expect_status 0
+    python3 - "$cap/out" "$SAMPLE" <<'PY' || fail "show --json: $(cat "$cap/out")"
+import json, sys
+doc = json.load(open(sys.argv[1]))
+assert list(doc) == ["name", "clsid", "typeLibGuid", "typeLibPath", "coClass", "interfaces"], list(doc)
+assert doc["clsid"] == "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D07}" and doc["typeLibPath"] == sys.argv[2], doc
+assert doc["interfaces"] == [
+    {"name": "IWidget", "guid": "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D05}", "flags": ["default"]},
+    {"name": "_WidgetEvents", "guid": "{5A1E0C00-7B3D-4C21-9E10-2F6A8B4C0D06}", "flags": ["default", "source"]}], doc
+PY
+    # A library without coclasses has nothing to list, and says so (compiled here when widl is at hand).
+    widl=/usr/lib/wine/widl
+    if [ -x "$widl" ]; then
+        printf '[uuid(7E57AB1E-1111-2222-3333-444455556666), version(1.0)]\nlibrary NoClasses\n{\n    typedef enum Colour { Red = 1 } Colour;\n};\n' >"$work/none.idl"
+        "$widl" --win64 -t -o "$work/none.tlb" "$work/none.idl" || fail "widl failed"
+        run list --typelib "$work/none.tlb"
+        expect_status 1; expect_out_empty; expect_err "Error: $work/none.tlb holds no coclass."
+    fi
+    run list --typelibs --typelib "$SAMPLE"
+    expect_status 2
+    ;;
+completion)
+    # The installed completion offers the subcommands and every option each one's --help names.
+    # shellcheck source=/dev/null
+    source "$SOURCE_DIR/app/cli/tessivar.bash-completion"
+    [[ "$(complete -p tessivar)" == *"-F _tessivar tessivar" ]] || fail "no completion for tessivar: $(complete -p tessivar)"
+    complete_words() {
+        COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMPREPLY=()
+        _tessivar
+        echo "${COMPREPLY[*]}"
+    }
+    [ "$(complete_words tessivar "")" = "generate list show dump --help --version" ] || fail "commands: $(complete_words tessivar "")"
+    [ "$(complete_words tessivar g)" = generate ] || fail "g: $(complete_words tessivar g)"
+    [ "$(complete_words tessivar list --type)" = "--typelib --typelibs" ] || fail "list --type: $(complete_words tessivar list --type)"
+    [ "$(complete_words tessivar generate --jar-module "")" = "" ] || fail "a name got completions"
+    mkdir -p "$work/dirs/sub"; : >"$work/dirs/file.tlb"
+    [ "$(complete_words tessivar generate --dest "$work/dirs/")" = "$work/dirs/sub" ] || fail "--dest: $(complete_words tessivar generate --dest "$work/dirs/")"
+    [ "$(complete_words tessivar show --typelib "$work/dirs/f")" = "$work/dirs/file.tlb" ] || fail "--typelib: $(complete_words tessivar show --typelib "$work/dirs/f")"
+    for cmd in generate list show dump; do
+        offered=" $(complete_words tessivar "$cmd" -) "
+        run "$cmd" --help
+        for opt in $(grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' "$cap/out" | tr -d ' ,' | sort -u); do
+            [[ "$offered" == *" $opt "* ]] || fail "completion of $cmd lacks $opt"
+        done
+    done
     ;;
 *)
     echo "no such case: $case_name" >&2

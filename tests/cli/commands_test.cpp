@@ -98,6 +98,7 @@ protected:
     MemorySettingsStore store;
     GeneratorSettings settings;
     std::ostringstream out, err;
+    ConsoleUi listUi{out, err, false, false};
     bool failBuildFile = false;
     bool failMavenBuildFile = false;
 };
@@ -148,6 +149,11 @@ TEST_F(CommandsTest, QuietDropsTheLogButNotTheErrors) {
     EXPECT_EQ(err.str(), "Error: /out/build.xml cannot be created.\n");
 }
 
+TEST_F(CommandsTest, NamesMatchIgnoringCaseWhenNoneMatchesExactly) {
+    EXPECT_EQ(runGenerate(coClass("WIDGET")), kExitSuccess) << err.str();
+    EXPECT_THAT(out.str(), HasSubstr("Generating CoClass interface: Widget\n"));
+}
+
 TEST_F(CommandsTest, DefaultClassIsTheFirstNameAsTheListSortsIt) {
     // The list sorts without regard to case: "alpha" comes before "Empty" and "Widget".
     EXPECT_EQ(firstShownName(source.classes), "alpha");
@@ -160,6 +166,18 @@ TEST_F(CommandsTest, ClassChoiceErrors) {
     EXPECT_EQ(runGenerate(coClass("Gadget")), kExitFailure);
     EXPECT_EQ(err.str(), "Error: /lib/widget.tlb has no coclass named Gadget.\n");
     EXPECT_EQ(out.str(), "");
+
+    err.str("");
+    EXPECT_EQ(runGenerate(coClass("Widgte")), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb has no coclass named Widgte. Did you mean Widget?\n");
+
+    // Two coclasses whose names differ only in case: ignoring case cannot choose.
+    err.str("");
+    lib->addCoClass("WIDGET", guidOf(23));
+    source.classes.clear();
+    LoadClassesFromFile(*source.loader, kLibPath, source.classes);
+    EXPECT_EQ(runGenerate(coClass("widget")), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: widget matches WIDGET and Widget when case is ignored: give one of them exactly.\n");
 
     err.str("");
     source.classes.clear();
@@ -445,27 +463,74 @@ TEST_F(CommandsTest, RuntimeFolderProblemsNameWhatIsMissing) {
     EXPECT_EQ(runtimeFolderProblem(files, "/kovra"), std::nullopt);
 }
 
-TEST_F(CommandsTest, SettingsAreCheckedRuntimeFolderFirstThenJarModule) {
+TEST_F(CommandsTest, EverySettingsProblemIsToldAtOnce) {
     ConsoleUi ui(out, err, false, false);
+    GivenSettings given;
     settings.jarModule = "";
     settings.sdkPath = "/missing";
-    EXPECT_FALSE(checkSettings(settings, files, ui));
-    EXPECT_EQ(err.str(), "Error: The runtime folder /missing does not exist.\n");
+    EXPECT_EQ(checkSettings(settings, given, "the settings file S", files, ui), kExitFailure);
+    EXPECT_EQ(err.str(), "Error: The runtime folder /missing does not exist.\nError: Enter Module Name.\n");
+
+    // A name that cannot name the output is wrong usage, whatever else is wrong.
+    err.str("");
+    settings.jarModule = "a/b";
+    settings.package = "com.example.int";
+    given.package = settings.package;
+    EXPECT_EQ(checkSettings(settings, given, "the settings file S", files, ui), kExitUsage);
+    EXPECT_EQ(err.str(),
+              "Error: The runtime folder /missing does not exist.\n"
+              "Error: The jar module a/b from the settings file S cannot name the jar file: it holds the path "
+              "separator / (give --jar-module to replace it).\n"
+              "Error: --package com.example.int is not a Java package name: \"int\" is a Java keyword.\n");
 
     err.str("");
     settings.sdkPath = "/kovra";
-    EXPECT_FALSE(checkSettings(settings, files, ui));
-    EXPECT_EQ(err.str(), "Error: Enter Module Name.\n");
-
     settings.jarModule = "J";
-    EXPECT_TRUE(checkSettings(settings, files, ui));
+    settings.package = "";
+    EXPECT_EQ(checkSettings(settings, given, "the settings file S", files, ui), kExitSuccess);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, StoredValuesInUseAreNamedOncePerValueUnlessQuiet) {
+    GivenSettings given;
+    given.destDir = "/given";
+    settings.package = "";
+    ConsoleUi ui(out, err, false, false);
+    tellStoredSettings(given, settings, "the settings file S", ui);
+    EXPECT_EQ(err.str(),
+              "Note: jar module WidgetWrappers, from the settings file S.\n"
+              "Note: runtime folder /kovra, from the settings file S.\n");
+    err.str("");
+    ConsoleUi quiet(out, err, true, false);
+    tellStoredSettings(given, settings, "the settings file S", quiet);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, TheSummaryCountsTheRunsFilesAndStaysQuietOnSuccess) {
+    RequestOutcome outcome;
+    outcome.filesOpened = 5;
+    outcome.outputFailures = 1;
+    outcome.filesUnchanged = 7;
+    outcome.incompleteTypes = 1;
+    EXPECT_EQ(runSummary(outcome, 0.5), "Summary: 4 files written, 7 unchanged, 1 failed, 1 type incomplete, 0.50 s.");
+
+    GenerateOptions options = coClass("Widget");
+    options.summarySince = std::chrono::steady_clock::now();
+    EXPECT_EQ(runGenerate(options, /*quiet=*/true), kExitSuccess);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(runGenerate(options), kExitSuccess);
+    EXPECT_THAT(err.str(), ::testing::StartsWith("Summary: 0 files written, 0 unchanged, 0 failed, 0 types incomplete, "));
+    err.str("");
+    failBuildFile = true;
+    EXPECT_EQ(runGenerate(options, /*quiet=*/true), kExitFailure);
+    EXPECT_THAT(err.str(), HasSubstr("\nSummary: 0 files written, 0 unchanged, 1 failed, "));
 }
 
 TEST_F(CommandsTest, ListShowsSortedNamesWithColumnsOnRequest) {
-    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(list(source, ListOptions{}, out, listUi), kExitSuccess);
     EXPECT_EQ(out.str(), "alpha\nEmpty\nWidget\n");
     out.str("");
-    EXPECT_EQ(list(source, ListOptions{true, true}, out), kExitSuccess);
+    EXPECT_EQ(list(source, ListOptions{true, true}, out, listUi), kExitSuccess);
     const std::string columns = "\t" + guidText(guidOf(1)) + "\t/lib/widget.tlb\n";
     EXPECT_EQ(out.str(), "alpha" + columns + "Empty" + columns + "Widget" + columns);
 }
@@ -477,7 +542,7 @@ TEST_F(CommandsTest, ShowPrintsTheTypeLibraryInformationAndInterfaces) {
     EXPECT_EQ(show(source, choice, out, ui), kExitSuccess);
     EXPECT_THAT(lines(out.str()),
                 ElementsAre("TypeLib GUID: " + guidText(guidOf(1)), "TypeLib Module: /lib/widget.tlb", "CoClass: Widget",
-                            "Interfaces:", "    IWidget " + guidText(guidOf(10)) + " default",
+                            "CLSID: " + guidText(guidOf(20)), "Interfaces:", "    IWidget " + guidText(guidOf(10)) + " default",
                             "    _WidgetEvents " + guidText(guidOf(11)) + " default source"));
 }
 
@@ -522,7 +587,7 @@ TEST_F(CommandsTest, NamesFromTheLibraryReachTheTerminalEscaped) {
     source.classes.clear();
     LoadClassesFromFile(*source.loader, kLibPath, source.classes);
 
-    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(list(source, ListOptions{}, out, listUi), kExitSuccess);
     EXPECT_EQ(out.str(), "alpha\nEmpty\nFake\\x0AWidget\\x1B[2J\nWidget\n");
     out.str("");
     ConsoleUi ui(out, err, false, false);
@@ -530,7 +595,8 @@ TEST_F(CommandsTest, NamesFromTheLibraryReachTheTerminalEscaped) {
     choice.coClass = "Fake\nWidget\x1b[2J";
     EXPECT_EQ(show(source, choice, out, ui), kExitSuccess);
     EXPECT_THAT(lines(out.str()), ElementsAre("TypeLib GUID: " + guidText(guidOf(1)), "TypeLib Module: /lib/widget.tlb",
-                                              "CoClass: Fake\\x0AWidget\\x1B[2J", "Interfaces:",
+                                              "CoClass: Fake\\x0AWidget\\x1B[2J", "CLSID: " + guidText(guidOf(23)),
+                                              "Interfaces:",
                                               "    IEvil\\x1B]0;owned\\x07 " + guidText(guidOf(12)) + " default"));
     // The generation log and its errors, too.
     out.str("");
@@ -539,6 +605,55 @@ TEST_F(CommandsTest, NamesFromTheLibraryReachTheTerminalEscaped) {
     EXPECT_EQ(runGenerate(coClass("Fake\nWidget\x1b[2J")), kExitFailure);
     EXPECT_THAT(out.str(), HasSubstr("Generating Dispatch interface: IEvil\\x1B]0;owned\\x07\n"));
     EXPECT_EQ(err.str(), "Error: /out\\x1B[1A/build.xml cannot be created.\n");
+}
+
+TEST_F(CommandsTest, JsonDocumentsEscapeEveryOutsideText) {
+    // Quotes, backslashes, control characters and a byte that is no UTF-8 (which the document cannot
+    // hold as it is and gets U+FFFD for).
+    const unsigned hostile = lib->addInterface("I\"x\\y\x01", guidOf(12), TKIND_DISPATCH, 0x1040);
+    const unsigned coclass = lib->addCoClass("Bad\n\xFF", guidOf(23));
+    lib->implement(coclass, hostile, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE | 0x10);
+    source.classes.clear();
+    LoadClassesFromFile(*source.loader, kLibPath, source.classes);
+
+    ListOptions json;
+    json.json = true;
+    EXPECT_EQ(list(source, json, out, listUi), kExitSuccess);
+    EXPECT_THAT(out.str(), HasSubstr("      \"name\": \"Bad\\n\xEF\xBF\xBD\",\n      \"clsid\": \"" +
+                                     guidText(guidOf(23)) + "\",\n"));
+    EXPECT_EQ(out.str().back(), '\n');
+
+    out.str("");
+    ConsoleUi ui(out, err, false, false);
+    ClassChoice choice;
+    choice.coClass = "Bad\n\xFF";
+    EXPECT_EQ(show(source, choice, out, ui, /*json=*/true), kExitSuccess);
+    EXPECT_EQ(out.str(), "{\n"
+                         "  \"name\": \"Bad\\n\xEF\xBF\xBD\",\n"
+                         "  \"clsid\": \"" + guidText(guidOf(23)) + "\",\n"
+                         "  \"typeLibGuid\": \"" + guidText(guidOf(1)) + "\",\n"
+                         "  \"typeLibPath\": \"/lib/widget.tlb\",\n"
+                         "  \"coClass\": \"Bad\\n\xEF\xBF\xBD\",\n"
+                         "  \"interfaces\": [\n"
+                         "    {\n"
+                         "      \"name\": \"I\\\"x\\\\y\\u0001\",\n"
+                         "      \"guid\": \"" + guidText(guidOf(12)) + "\",\n"
+                         "      \"flags\": [\n"
+                         "        \"default\",\n"
+                         "        \"source\",\n"
+                         "        \"0x00000010\"\n"
+                         "      ]\n"
+                         "    }\n"
+                         "  ]\n"
+                         "}\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandsTest, ListOfAFileWithoutCoClassesFails) {
+    source.classes.clear();
+    EXPECT_EQ(list(source, ListOptions{}, out, listUi), kExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass.\n");
 }
 
 // A store whose saves fail, as a full disk fails them.
@@ -639,7 +754,7 @@ protected:
 };
 
 TEST_F(RegisteredClassesTest, ListOffersTheClassesTheDialogShowsInItsOrder) {
-    EXPECT_EQ(list(source, ListOptions{}, out), kExitSuccess);
+    EXPECT_EQ(list(source, ListOptions{}, out, listUi), kExitSuccess);
     EXPECT_EQ(out.str(), "another.Class\nSample.Widget\n");
 
     ClassCatalogue all;

@@ -30,7 +30,7 @@ normalised_tree() {
 # the platform's own view does.
 normalised_log() {
   sed -e 's/\r$//' -e 's|Z:\\|/|g' -e 's|\\|/|g' -e "s|$2|<dest>|g" \
-      -e '/^Incomplete: /s/ (0x[0-9A-F]\{8\})\././' "$1"
+      -e '/^Incomplete: /s/ (0x[0-9A-F]\{8\})\././' -e '/^Summary: /s/, [0-9.]* s\.$/./' "$1"
 }
 
 # Runs the Windows build into $out/windows and compares; the differences go to $out/{files,log}.diff.

@@ -17,6 +17,8 @@ std::unique_ptr<SettingsStore> makeSettingsStore() {
     return std::make_unique<SettingsFile>(SettingsFile::defaultPath());
 }
 
+std::string settingsStoreName() { return "the settings file " + SettingsFile::defaultPath(); }
+
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
     RegistryOpenResult opened;
     if (options.regFile) {

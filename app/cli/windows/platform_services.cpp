@@ -33,6 +33,8 @@ std::unique_ptr<FileSystem> makeDisk() { return std::make_unique<WindowsFileSyst
 
 std::unique_ptr<SettingsStore> makeSettingsStore() { return std::make_unique<MachineSettingsStore>(); }
 
+std::string settingsStoreName() { return std::string("the settings key HKEY_LOCAL_MACHINE\\") + kSettingsKeyPath; }
+
 std::optional<std::string> openRegistry(const SourceOptions& options, bool fileMode, std::unique_ptr<Registry>& out) {
     if (options.regFile || options.winePrefix)
         return "--wine-prefix and --registry belong to the portable build; this build reads the machine's registry.";
