@@ -541,7 +541,7 @@ PY
         printf '[uuid(7E57AB1E-1111-2222-3333-444455556666), version(1.0)]\nlibrary NoClasses\n{\n    typedef enum Colour { Red = 1 } Colour;\n};\n' >"$work/none.idl"
         "$widl" --win64 -t -o "$work/none.tlb" "$work/none.idl" || fail "widl failed"
         run list --typelib "$work/none.tlb"
-        expect_status 1; expect_out_empty; expect_err "Error: $work/none.tlb holds no coclass."
+        expect_status 1; expect_out_empty; expect_err "Error: $work/none.tlb holds no coclass; generate --every-type writes the types it holds."
     fi
     run list --typelibs --typelib "$SAMPLE"
     expect_status 2

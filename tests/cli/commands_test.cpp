@@ -212,13 +212,13 @@ protected:
     Emitters onceEmitters() {
         Emitters e = loggingEmitters();
         auto once = [](const char* what) {
-            return [what](WrapperGenerator& g, TypeEntry entry, const std::string&) {
+            return [what](EmitRun& g, TypeEntry entry, const std::string&) {
                 if (g.doneInterfaces.insert(entry).second) g.logLine(what + entry.name);
             };
         };
         e.dispatchInterface = once("Generating Dispatch interface: ");
         e.listenerInterface = once("Generating stub: ");
-        e.enums = [](WrapperGenerator& g) {
+        e.enums = [](EmitRun& g) {
             for (const TypeEntry& entry : g.interfaceList) {
                 TypeAttr attr;
                 if (entry.typeInfo->typeAttr(attr) == kOk && attr.typekind == TKIND_ENUM)
@@ -653,7 +653,7 @@ TEST_F(CommandsTest, ListOfAFileWithoutCoClassesFails) {
     source.classes.clear();
     EXPECT_EQ(list(source, ListOptions{}, out, listUi), kExitFailure);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass.\n");
+    EXPECT_EQ(err.str(), "Error: /lib/widget.tlb holds no coclass; generate --every-type writes the types it holds.\n");
 }
 
 // A store whose saves fail, as a full disk fails them.
