@@ -38,21 +38,37 @@ dictionary() {
   esac
 }
 
-status=0
-for target in "${targets[@]}"; do
+# One target: its run's log, and a line for the summary in build/fuzz/result-<target>.
+fuzz_target() {
+  local target=$1 log=$build/last-$1.log result=$build/result-$1
   mkdir -p "$build/corpus-$target" "$build/artifacts/$target"
-  log=$build/last-$target.log
+  : > "$result"
   # shellcheck disable=SC2046
   if ! ./fuzz/"$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
       -dict="$(dictionary "$target")" -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 \
       "$build/corpus-$target" $(seeds "$target") >"$log" 2>&1; then
-    status=1
-    echo "FAILED: $target (see $log and $build/artifacts/$target/)"
-    grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -20 || true
+    { echo "FAILED: $target (see $log and $build/artifacts/$target/)"
+      grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -20 || true; } >> "$result"
   fi
+  local runs
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  echo "$(date -u +%FT%TZ) $target ${seconds}s ${runs:-0}" >> executions.log
-  echo "$target: ${runs:-0} executions in ${seconds}s, corpus $(ls "$build/corpus-$target" | wc -l) inputs"
+  echo "$(date -u +%FT%TZ) $target ${seconds}s ${runs:-0}" >> "$result.executions"
+  echo "$target: ${runs:-0} executions in ${seconds}s, corpus $(ls "$build/corpus-$target" | wc -l) inputs" >> "$result"
+}
+
+# As many targets at a time as there are processors, each for the whole of its seconds.
+running=0
+for target in "${targets[@]}"; do
+  if ((running >= $(nproc))); then wait -n; running=$((running - 1)); fi
+  fuzz_target "$target" &
+  running=$((running + 1))
+done
+wait
+status=0
+for target in "${targets[@]}"; do
+  cat "$build/result-$target"
+  cat "$build/result-$target.executions" >> executions.log && rm "$build/result-$target.executions"
+  if grep -q "^FAILED: " "$build/result-$target"; then status=1; fi
 done
 echo "Executions per target over all runs logged in $build/executions.log:"
 awk '{runs[$2] += $4; secs[$2] += $3} END {for (t in runs) printf "  %-22s %12d executions in %6d s\n", t, runs[t], secs[t]}' \
