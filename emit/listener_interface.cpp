@@ -25,7 +25,7 @@ void appendListenerMembers(TypeRecorder& run, std::string& text, NameChanges& ch
         if (func.funckind == FUNC_DISPATCH) {
             collectDispatchFunction(run, entry.typeInfo, func, std::move(docString), member);
             text += listenerMemberText(member, &changes);
-            text += "\r\n";
+            addLine(text);
         } else {
             collectVtableFunction(run, entry.typeInfo, func, std::move(docString), member);
         }
@@ -63,7 +63,8 @@ void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string&
         logNameChanges(run, members->nameChanges);
         file.write(members->text);
     }
-    file.write("\r\n}\r\n");
+    file.writeLine("");
+    file.writeLine("}");
     file.close();
     run.reportLosses(entry);
 }
