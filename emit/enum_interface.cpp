@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "emit/containing_library.h"
 #include "emit/header_block.h"
 #include "mapping/names.h"
 #include "mapping/path_names.h"
@@ -36,10 +37,7 @@ void writeEnumInterface(EmitRun& run, TypeEntry& entry) {
     TypeAttr attr;
     if (!entry.typeInfo || entry.typeInfo->typeAttr(attr) != kOk || attr.typekind != TKIND_ENUM) return;
 
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
-    run.currentLibName = libraryName(*lib);
+    enterContainingLibrary(run, entry.typeInfo);
 
     const JavaFileLocation location =
         javaFileLocation(run, run.sourceRoot, run.currentLibName, entry.name);

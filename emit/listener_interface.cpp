@@ -3,6 +3,7 @@
 #include "emit/listener_interface.h"
 
 #include "emit/class_part.h"
+#include "emit/containing_library.h"
 #include "emit/listener_member.h"
 #include "emit/member_collector.h"
 #include "emit/proxy_members.h"
@@ -35,11 +36,7 @@ void appendListenerMembers(TypeRecorder& run, std::string& text, NameChanges& ch
 }  // namespace
 
 void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot) {
-    if (!entry.typeInfo) throw ComError(kPointerError);
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
-    run.currentLibName = libraryName(*lib);
+    const auto [lib, index] = enterContainingLibrary(run, entry.typeInfo);
 
     const JavaFileLocation location =
         javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);
