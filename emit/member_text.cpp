@@ -18,10 +18,10 @@ bool isEmittedKind(const MemberInfo& m) {
 
 bool isNewEnum(std::string_view name) { return equalsIgnoreCase(name, "_newenum"); }
 
-std::string resultType(const MemberInfo& m) {
+std::string_view resultType(const MemberInfo& m) {
     if (m.isPut()) return "void";
     const ParamInfo& r = m.element(0);
-    return isNewEnum(r.name) ? "java.util.Enumeration" : r.javaType;
+    return isNewEnum(r.name) ? "java.util.Enumeration" : std::string_view(r.javaType);
 }
 
 // The declarations of the parameters of the overload that uses n elements, without parentheses. A put's
@@ -32,54 +32,76 @@ std::string declarations(const MemberInfo& m, int n, const ParameterNames& names
         const ParamInfo& p = m.element(i);
         if (m.isPut() && i == n - 1 && p.javaType.empty()) break;
         if (i > 1) out += ", ";
-        appendParts(out, p.byRef < 1 ? p.javaType : refHolderName(p), " ", names[static_cast<std::size_t>(i)]);
+        if (p.byRef < 1) out += p.javaType;
+        else out += refHolderName(p);
+        appendParts(out, " ", names[static_cast<std::size_t>(i)]);
     }
     return out;
 }
 
 // What the call passes for a parameter: a primitive boxed, anything else as it is.
-std::string argument(const ParamInfo& p, const std::string& name) {
-    return p.isPrimitive ? "new " + p.boxedType + "(" + name + ")" : name;
+void addArgument(std::string& out, const ParamInfo& p, std::string_view name) {
+    if (p.isPrimitive) appendParts(out, "new ", p.boxedType, "(", name, ")");
+    else out += name;
 }
 
 // new java.lang.Object[]{...} with the arguments of elements first to last.
-std::string argumentArray(const MemberInfo& m, const ParameterNames& names, int first, int last) {
-    std::string out = "new java.lang.Object[]{";
+void addArgumentArray(std::string& out, const MemberInfo& m, const ParameterNames& names, int first, int last) {
+    out += "new java.lang.Object[]{";
     for (int i = first; i <= last && static_cast<std::size_t>(i) < names.size(); ++i) {
         if (i > first) out += ", ";
-        out += argument(m.element(i), names[static_cast<std::size_t>(i)]);
+        addArgument(out, m.element(i), names[static_cast<std::size_t>(i)]);
     }
-    return out + "}";
+    out += "}";
 }
-
-std::string quoted(const std::string& name) { return "\"" + javaStringText(name) + "\""; }
 
 // The forms of a result: a primitive unboxed, an object of a generated type constructed from the pointer
 // the call gives, any other object cast.
-std::string unboxed(const ParamInfo& r, const std::string& call) {
-    return "((" + r.boxedType + ") " + call + ")." + r.javaType + "Value()";
+std::string unboxed(const ParamInfo& r, std::string_view call) {
+    std::string value;
+    appendParts(value, "((", r.boxedType, ") ", call, ").", r.javaType, "Value()");
+    return value;
 }
 
-std::string constructed(const std::string& type, const MemberInfo& m, const std::string& call) {
-    return "new " + type + (m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ") + call + ")";
+std::string constructed(std::string_view type, const MemberInfo& m, std::string_view call) {
+    std::string value;
+    appendParts(value, "new ", type, m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ", call, ")");
+    return value;
 }
 
-std::string cast(std::string_view type, const std::string& call) { return "(" + std::string(type) + ") " + call; }
+std::string cast(std::string_view type, std::string_view call) {
+    std::string value;
+    appendParts(value, "(", type, ") ", call);
+    return value;
+}
 
-std::string enumeration(const std::string& value) { return "new com.corlith.kovra.Enumeration(" + value + ")"; }
+std::string enumeration(std::string_view value) {
+    std::string enumerator;
+    appendParts(enumerator, "new com.corlith.kovra.Enumeration(", value, ")");
+    return enumerator;
+}
 
 // invoke("name") without arguments; invokeN("name", new java.lang.Object[]{...}, count) with them, and
 // then false after the count when no result is wanted.
 std::string invokeCall(const MemberInfo& m, int n, const ParameterNames& names, bool noResult) {
-    const std::string name = quoted(m.element(0).name);
-    if (n < 2) return "invoke(" + name + ")";
-    return "invokeN(" + name + ", " + argumentArray(m, names, 1, n - 1) + ", " + std::to_string(n - 1) +
-           (noResult ? ", false)" : ")");
+    std::string call;
+    const std::string name = javaStringText(m.element(0).name);
+    if (n < 2) {
+        appendParts(call, "invoke(\"", name, "\")");
+        return call;
+    }
+    appendParts(call, "invokeN(\"", name, "\", ");
+    addArgumentArray(call, m, names, 1, n - 1);
+    appendParts(call, ", ", std::to_string(n - 1), noResult ? ", false)" : ")");
+    return call;
 }
 
-std::string methodStatement(const MemberInfo& m, int n, const ParameterNames& names) {
+void addMethodStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const ParamInfo& r = m.element(0);
-    if (r.vt == VT_VOID) return invokeCall(m, n, names, true) + ";";
+    if (r.vt == VT_VOID) {
+        addLine(out, "        ", invokeCall(m, n, names, true), ";");
+        return;
+    }
     const std::string call = invokeCall(m, n, names, false);
     const bool withArguments = n >= 2;
     std::string value;
@@ -88,17 +110,24 @@ std::string methodStatement(const MemberInfo& m, int n, const ParameterNames& na
     else value = cast(withArguments ? r.javaType : r.boxedType, call);
     // The enumerator of a call without arguments is handed over as a java.util.Enumeration.
     if (isNewEnum(r.name) && !withArguments) value = enumeration(value);
-    return "return " + value + ";";
+    addLine(out, "        return ", value, ";");
 }
 
 // get("name") without arguments; getN("name", new java.lang.Object[]{...}) with them.
 std::string getCall(const MemberInfo& m, int n, const ParameterNames& names) {
-    const std::string name = quoted(m.element(0).name);
-    if (n < 2) return "get(" + name + ")";
-    return "getN(" + name + ", " + argumentArray(m, names, 1, n - 1) + ")";
+    std::string call;
+    const std::string name = javaStringText(m.element(0).name);
+    if (n < 2) {
+        appendParts(call, "get(\"", name, "\")");
+        return call;
+    }
+    appendParts(call, "getN(\"", name, "\", ");
+    addArgumentArray(call, m, names, 1, n - 1);
+    call += ")";
+    return call;
 }
 
-std::string getStatement(const MemberInfo& m, int n, const ParameterNames& names) {
+void addGetStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const ParamInfo& r = m.element(0);
     const std::string call = getCall(m, n, names);
     std::string value;
@@ -108,21 +137,22 @@ std::string getStatement(const MemberInfo& m, int n, const ParameterNames& names
     else if (r.vt == VT_USERDEFINED) value = constructed(r.javaType, m, call);
     else if (isNewEnum(r.name)) value = enumeration(cast(n < 2 ? "IUnknown" : r.boxedType, call));
     else value = cast(r.boxedType, call);
-    return "return " + value + ";";
+    addLine(out, "        return ", value, ";");
 }
 
 // put("name", value) for the value alone; putN("name", new java.lang.Object[]{...}, value) with indices.
-std::string putStatement(const MemberInfo& m, int n, const ParameterNames& names) {
-    const std::string name = quoted(m.element(0).name);
-    const std::string value = argument(m.element(n - 1), putValueName(m, n, names));
-    if (n == 2) return "put(" + name + ", " + value + ");";
-    return "putN(" + name + ", " + argumentArray(m, names, 1, n - 2) + ", " + value + ");";
-}
-
-std::string statement(const MemberInfo& m, int n, const ParameterNames& names) {
-    if (m.invokeKind == INVOKE_FUNC) return methodStatement(m, n, names);
-    if (m.invokeKind == INVOKE_PROPERTYGET) return getStatement(m, n, names);
-    return putStatement(m, n, names);
+void addPutStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
+    std::string call;
+    const std::string name = javaStringText(m.element(0).name);
+    if (n == 2) {
+        appendParts(call, "put(\"", name, "\", ");
+    } else {
+        appendParts(call, "putN(\"", name, "\", ");
+        addArgumentArray(call, m, names, 1, n - 2);
+        call += ", ";
+    }
+    addArgument(call, m.element(n - 1), putValueName(m, n, names));
+    addLine(out, "        ", call, ");");
 }
 
 // The wrapper method of the overload that uses n elements. A kind with no Java form gets the start of a
@@ -135,7 +165,9 @@ void addOverload(std::string& out, const MemberInfo& m, const std::string& javaN
     const ParameterNames names = parameterNames(m, n, {}, changes);
     addLine(out, "    public ", resultType(m), " ", javaName, "(", declarations(m, n, names),
             ") throws com.corlith.kovra.COMException {");
-    addLine(out, "        ", statement(m, n, names));
+    if (m.invokeKind == INVOKE_FUNC) addMethodStatement(out, m, n, names);
+    else if (m.invokeKind == INVOKE_PROPERTYGET) addGetStatement(out, m, n, names);
+    else addPutStatement(out, m, n, names);
     addLine(out, "    }");
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "mapping/java_words.h"
 #include "mapping/path_names.h"
 
@@ -10,13 +11,15 @@ namespace tessivar {
 namespace {
 
 // verb + property + suffix: the property's identifier characters, the whole under the method rule (a
-// reserved name gets '_' in front). The name is changed when it is more than the three put together.
+// reserved name gets '_' in front). The name is changed when either rule changed something.
 std::string accessorName(UsedNames& usedNames, std::string_view verb, const std::string& property,
                          std::string_view suffix, NameChanges* changes) {
-    const std::string plain = std::string(verb) + property + std::string(suffix);
-    const std::string name = javaIdentifier(
-        std::string(verb) + javaIdentifier(property, JavaNameUse::NamePart) + std::string(suffix), JavaNameUse::Method);
-    if (changes && name != plain) changes->emplace_back(property, name);
+    const std::string part = javaIdentifier(property, JavaNameUse::NamePart);
+    std::string name(verb);
+    appendParts(name, part, suffix);
+    name = javaIdentifier(name, JavaNameUse::Method);
+    const bool changed = part != property || name.size() != verb.size() + part.size() + suffix.size();
+    if (changes && changed) changes->emplace_back(property, name);
     usedNames.insert(name);
     return name;
 }
@@ -61,20 +64,22 @@ ParameterNames parameterNames(const MemberInfo& member, int n, std::initializer_
     ParameterNames names;
     const int count = std::min(n, static_cast<int>(member.elements.size()));
     if (count < 1) return names;
+    names.reserve(static_cast<std::size_t>(count));
     names.emplace_back();  // the result's place
     for (int i = 1; i < count; ++i) {
         const std::string& base = member.element(i).name;
         const bool putValue = member.isPut() && i == n - 1;
-        const std::string prefix = putValue ? "new" : "";
-        std::string own;
+        const std::string_view prefix = putValue ? "new" : "";
+        std::string name(prefix);
         if (base.empty()) {
-            own = "arg" + std::to_string(i);
+            name += "arg" + std::to_string(i);
         } else {
-            own = javaIdentifier(base, putValue ? JavaNameUse::NamePart : JavaNameUse::Parameter);
-            if (changes && own != base) changes->emplace_back(base, prefix + own);
+            name += javaIdentifier(base, putValue ? JavaNameUse::NamePart : JavaNameUse::Parameter);
+            if (changes && name.compare(prefix.size(), std::string::npos, base) != 0) changes->emplace_back(base, name);
         }
-        while (isTaken(prefix + own, names, taken)) own.insert(0, 1, '_');
-        names.push_back(prefix + own);
+        // '_' goes in front of the name's own part.
+        while (isTaken(name, names, taken)) name.insert(prefix.size(), 1, '_');
+        names.push_back(std::move(name));
     }
     return names;
 }
