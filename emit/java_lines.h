@@ -19,8 +19,8 @@ void addLine(std::string& out, const Pieces&... pieces) {
 }
 
 // A few lines end with LF alone, and the files keep those bytes: the proxyIID line of the class part and
-// the two lines of a listener member. An empty line that ends as usual follows the proxyIID line and each
-// listener member, so these lines read as "LF, CR LF".
+// the two lines of a listener member. An empty line with the usual end follows the proxyIID line and each
+// listener member, which gives the bytes LF, CR LF there.
 template <typename... Pieces>
 void addLfLine(std::string& out, const Pieces&... pieces) {
     appendParts(out, pieces..., std::string_view("\n"));

@@ -29,7 +29,8 @@ protected:
 
     // Adds the function to IGadget; returns its member's index.
     std::size_t add(Func f) {
-        FuncDesc desc = makeFunc(nextMemid++, static_cast<InvokeKind>(f.kind), f.funckind, f.result, f.params, f.cParamsOpt);
+        FuncDesc desc =
+            makeFunc(nextMemid++, static_cast<InvokeKind>(f.kind), f.funckind, f.result, f.params, f.cParamsOpt);
         if (f.funckind != FUNC_DISPATCH && !desc.params.empty())
             desc.params.back().paramDesc.flags = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
         MemoryType& type = lib->type(gadget);
@@ -66,7 +67,8 @@ protected:
 
     // A pointer to an interface of the library, as a function of IGadget refers to it.
     TypeDesc pointerTo(const std::string& name) {
-        return ptr(userDefined(lib->addRef(gadget, lib, lib->addInterface(name, guidOf(nextGuid++), TKIND_DISPATCH, 0))));
+        const unsigned target = lib->addInterface(name, guidOf(nextGuid++), TKIND_DISPATCH, 0);
+        return ptr(userDefined(lib->addRef(gadget, lib, target)));
     }
 
     TypeRecorder recorder;
@@ -223,10 +225,12 @@ TEST_F(MemberTextTest, ParameterListTypesNamesAndHolders) {
                             .names = {"M", "a", "b", "c", "d"}}),
               "int a, IntegerRef b, ObjectRef c, Decimal d");
     // A setter's value is "new" + its name; an index keeps its own.
-    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_BSTR)}, .names = {"Item", "index"}}),
+    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_BSTR)},
+                            .names = {"Item", "index"}}),
               "int index, java.lang.String newItem");
     // A setter's value without a Java type is left out with its separator.
-    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_LPSTR)}, .names = {"Name", "index"}}),
+    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_LPSTR)},
+                            .names = {"Name", "index"}}),
               "int index");
     EXPECT_EQ(parametersOf({.kind = 16, .params = {vt(VT_I4)}, .names = {"M", "a"}}), "");
 }
@@ -249,7 +253,8 @@ TEST_F(MemberTextTest, ParameterNamesThatCannotCompileAreMadeUnique) {
 TEST_F(MemberTextTest, CallBodyOfEveryInvokeKindAndResultKind) {
     const TypeDesc owner = pointerTo("IOwner");
     // A window handle keeps vt 29 with a primitive Java type.
-    const TypeDesc window = userDefined(lib->addRef(gadget, lib, lib->addInterface("wireHWND", guidOf(3), TKIND_RECORD, 0)));
+    const unsigned handle = lib->addInterface("wireHWND", guidOf(3), TKIND_RECORD, 0);
+    const TypeDesc window = userDefined(lib->addRef(gadget, lib, handle));
     constexpr FuncKind kVtable = FUNC_PUREVIRTUAL;
 
     const std::pair<Func, std::string> cases[] = {
@@ -272,7 +277,8 @@ TEST_F(MemberTextTest, CallBodyOfEveryInvokeKindAndResultKind) {
         {{.result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(owner)}, .names = {"Find", "i"}, .funckind = kVtable},
          "return new IOwner((UnknownPtr) invokeN(\"Find\", new java.lang.Object[]{new java.lang.Integer(i)}, 1));"},
         // ... and to its Java type with them.
-        {{.result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(vt(VT_I4))}, .names = {"Level", "i"}, .funckind = kVtable},
+        {{.result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(vt(VT_I4))}, .names = {"Level", "i"},
+          .funckind = kVtable},
          "return (int) invokeN(\"Level\", new java.lang.Object[]{new java.lang.Integer(i)}, 1);"},
         {{.result = vt(VT_DATE), .params = {vt(VT_BSTR)}, .names = {"When", "s"}},
          "return (java.util.Date) invokeN(\"When\", new java.lang.Object[]{s}, 1);"},
