@@ -3,24 +3,24 @@
 #include "emit/class_part.h"
 
 #include "emit/header_block.h"
+#include "emit/java_lines.h"
 #include "mapping/java_text.h"
 #include "mapping/java_words.h"
 #include "mapping/names.h"
-#include "base/text.h"
 
 namespace tessivar {
 namespace {
 
 void addImports(std::string& out, bool interfaceMode) {
-    out += "import com.corlith.kovra.*;\r\n";
+    addLine(out, "import com.corlith.kovra.*;");
     if (interfaceMode) {
-        out += "import java.util.*;\r\n";
+        addLine(out, "import java.util.*;");
         return;
     }
-    out += "import com.corlith.kovra.constants.*;\r\n"
-           "import com.corlith.kovra.marshal.*;\r\n"
-           "import com.corlith.io.*;\r\n"
-           "import java.io.*;\r\n";
+    addLine(out, "import com.corlith.kovra.constants.*;");
+    addLine(out, "import com.corlith.kovra.marshal.*;");
+    addLine(out, "import com.corlith.io.*;");
+    addLine(out, "import java.io.*;");
 }
 
 // One import per library recorded so far, except the file's own and VBRUN.
@@ -32,61 +32,63 @@ void addLibraryImports(std::string& out, const EmitRun& g, const std::string& pa
         if (lib == packageText) continue;
         const std::string prefixed = package.empty() ? lib : package + "." + lib;
         if (prefixed == packageText) continue;
-        appendParts(out, "import ", prefixed, ".*;\r\n");
+        addLine(out, "import ", prefixed, ".*;");
     }
 }
 
 void addInterfaceDeclaration(std::string& out, const std::string& name) {
-    appendParts(out, "public interface ", name, " {\r\n");
-    out += "    static public final HashMap mthsMap = new HashMap();\r\n\r\n";
+    addLine(out, "public interface ", name, " {");
+    addLine(out, "    static public final HashMap mthsMap = new HashMap();");
+    addLine(out);
 }
 
 void addUnknownPtrDeclaration(std::string& out, const std::string& name) {
-    appendParts(out, "public class ", name, " extends UnknownPtr {\r\n");
-    out += "    static public int typeInfoToken = 0;\r\n"
-           "\r\n"
-           "    public int getTypeInfoToken() {\r\n"
-           "        return typeInfoToken;\r\n"
-           "    }\r\n"
-           "\r\n";
+    addLine(out, "public class ", name, " extends UnknownPtr {");
+    addLine(out, "    static public int typeInfoToken = 0;");
+    addLine(out);
+    addLine(out, "    public int getTypeInfoToken() {");
+    addLine(out, "        return typeInfoToken;");
+    addLine(out, "    }");
+    addLine(out);
 }
 
 void addDispatchPtrDeclaration(std::string& out, const std::string& name) {
-    appendParts(out, "public class ", name, " extends DispatchPtr {\r\n");
-    out += "    public int getTypeInfoToken() {\r\n"
-           "        return 0;\r\n"
-           "    }\r\n"
-           "\r\n";
+    addLine(out, "public class ", name, " extends DispatchPtr {");
+    addLine(out, "    public int getTypeInfoToken() {");
+    addLine(out, "        return 0;");
+    addLine(out, "    }");
+    addLine(out);
 }
 
-// Ends with LF and then CR LF.
 void addGuidLine(std::string& out, const std::string& guidText) {
-    appendParts(out, "    static public final GUID proxyIID = new GUID(\"", javaStringText(guidText), "\");\n\r\n");
+    addLfLine(out, "    static public final GUID proxyIID = new GUID(\"", javaStringText(guidText), "\");");
+    addLine(out);
 }
 
 void addRegistration(std::string& out, const std::string& name, bool unknownPtr) {
-    out += "    static public final int iidToken;\r\n\r\n"
-           "    static {\r\n";
-    appendParts(out, "        iidToken = IdentityManager.registerProxy(proxyIID, ", name, ".class);\r\n");
-    if (unknownPtr) out += "        typeInfoToken = IdentityManager.registerTypeInfo(proxyIID);\r\n";
-    out += "    }\r\n\r\n";
+    addLine(out, "    static public final int iidToken;");
+    addLine(out);
+    addLine(out, "    static {");
+    addLine(out, "        iidToken = IdentityManager.registerProxy(proxyIID, ", name, ".class);");
+    if (unknownPtr) addLine(out, "        typeInfoToken = IdentityManager.registerTypeInfo(proxyIID);");
+    addLine(out, "    }");
+    addLine(out);
 }
 
 void addGuidTokenGetter(std::string& out) {
-    out += "    /**\r\n"
-           "     * Returns Guid Token for this class\r\n"
-           "     */\r\n"
-           "    public int getGuidToken() {\r\n"
-           "        return iidToken;\r\n"
-           "    }\r\n\r\n";
+    addJavadoc(out, "Returns Guid Token for this class");
+    addLine(out, "    public int getGuidToken() {");
+    addLine(out, "        return iidToken;");
+    addLine(out, "    }");
+    addLine(out);
 }
 
 void addConstructor(std::string& out, std::string_view what, const std::string& name, std::string_view with,
                     std::string_view parameter, std::string_view argument) {
-    constexpr std::string_view kThrows = " throws com.corlith.kovra.COMException {\r\n";
-    appendParts(out, "    /**\r\n     * ", what, name, " Object", with, "\r\n     */\r\n");
-    appendParts(out, "    public ", name, "(", parameter, ")", kThrows);
-    appendParts(out, "        super(", argument, ");\r\n    }\r\n");
+    addJavadoc(out, what, name, " Object", with);
+    addLine(out, "    public ", name, "(", parameter, ") throws com.corlith.kovra.COMException {");
+    addLine(out, "        super(", argument, ");");
+    addLine(out, "    }");
 }
 
 void addConstructors(std::string& out, const std::string& name) {
@@ -101,12 +103,10 @@ void addConstructors(std::string& out, const std::string& name) {
 void writeClassPart(const EmitRun& g, std::string typeLibPath, OutputText& file, const TypeEntry& entry,
                     bool unknownPtr, bool interfaceMode) {
     const std::string packageText = javaPackage(g.package, g.currentLibName);
-    std::string out;
-    out.reserve(2048);
-    out += headerBlock(false, typeLibPath, packageText);
+    std::string out = headerBlock(false, typeLibPath, packageText);
     addImports(out, interfaceMode);
     addLibraryImports(out, g, packageText);
-    out += "\r\n";
+    addLine(out);
 
     if (interfaceMode) addInterfaceDeclaration(out, entry.name);
     else if (unknownPtr) addUnknownPtrDeclaration(out, entry.name);

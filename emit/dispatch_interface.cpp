@@ -3,26 +3,14 @@
 #include "emit/dispatch_interface.h"
 
 #include "emit/class_part.h"
+#include "emit/containing_library.h"
 #include "emit/proxy_members.h"
 #include "mapping/path_names.h"
 
 namespace tessivar {
 
-namespace {
-
-std::shared_ptr<const TypeLib> containingLibrary(const TypeInfo& type, unsigned& index) {
-    std::shared_ptr<const TypeLib> lib;
-    if (type.containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
-    return lib;
-}
-
-}  // namespace
-
 void generateDispatchInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot) {
-    if (!entry.typeInfo) throw ComError(kPointerError);
-    unsigned index = 0;
-    const std::shared_ptr<const TypeLib> lib = containingLibrary(*entry.typeInfo, index);
-    run.currentLibName = libraryName(*lib);
+    const auto [lib, index] = enterContainingLibrary(run, entry.typeInfo);
 
     const JavaFileLocation location =
         javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);

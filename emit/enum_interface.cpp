@@ -1,9 +1,9 @@
 // The constant interface of an enum: one "public static final int" per enumerator, in index order.
 #include "emit/enum_interface.h"
 
-#include <set>
-
+#include "emit/containing_library.h"
 #include "emit/header_block.h"
+#include "mapping/member_names.h"
 #include "mapping/names.h"
 #include "mapping/path_names.h"
 
@@ -15,9 +15,8 @@ std::string constantLine(const std::string& name, std::int32_t value) {
 }
 
 // Constants are written from the VARIANT's 32-bit field whatever its type, as the enum's values are ints.
-// Each has its Java name; a name the interface already declares gets '_' in front until it is new.
 void writeConstants(EmitRun& run, OutputText& file, const TypeInfo& type, const TypeAttr& attr) {
-    std::set<std::string> declared;
+    UsedNames declared;
     for (unsigned i = 0; i < attr.cVars; ++i) {
         VarDesc var;
         if (const HResult hr = type.varDesc(i, var); hr != kOk) {
@@ -26,9 +25,7 @@ void writeConstants(EmitRun& run, OutputText& file, const TypeInfo& type, const 
         }
         if (var.varkind != VAR_CONST) continue;
         const std::int32_t value = var.value ? var.value->lVal() : 0;
-        std::string name = javaIdentifier(run, typeName(type, var.memid), JavaNameUse::Constant);
-        while (!declared.insert(name).second) name.insert(0, 1, '_');
-        file.writeLine(constantLine(name, value));
+        file.writeLine(constantLine(constantName(run, typeName(type, var.memid), declared), value));
     }
 }
 
@@ -36,10 +33,7 @@ void writeEnumInterface(EmitRun& run, TypeEntry& entry) {
     TypeAttr attr;
     if (!entry.typeInfo || entry.typeInfo->typeAttr(attr) != kOk || attr.typekind != TKIND_ENUM) return;
 
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
-    run.currentLibName = libraryName(*lib);
+    enterContainingLibrary(run, entry.typeInfo);
 
     const JavaFileLocation location =
         javaFileLocation(run, run.sourceRoot, run.currentLibName, entry.name);

@@ -3,6 +3,7 @@
 #include "emit/listener_interface.h"
 
 #include "emit/class_part.h"
+#include "emit/containing_library.h"
 #include "emit/listener_member.h"
 #include "emit/member_collector.h"
 #include "emit/proxy_members.h"
@@ -25,7 +26,7 @@ void appendListenerMembers(TypeRecorder& run, std::string& text, NameChanges& ch
         if (func.funckind == FUNC_DISPATCH) {
             collectDispatchFunction(run, entry.typeInfo, func, std::move(docString), member);
             text += listenerMemberText(member, &changes);
-            text += "\r\n";
+            addLine(text);
         } else {
             collectVtableFunction(run, entry.typeInfo, func, std::move(docString), member);
         }
@@ -35,11 +36,7 @@ void appendListenerMembers(TypeRecorder& run, std::string& text, NameChanges& ch
 }  // namespace
 
 void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string& sourceRoot) {
-    if (!entry.typeInfo) throw ComError(kPointerError);
-    std::shared_ptr<const TypeLib> lib;
-    unsigned index = 0;
-    if (entry.typeInfo->containingTypeLib(lib, index) != kOk || !lib) throw ComError(kPointerError);
-    run.currentLibName = libraryName(*lib);
+    const auto [lib, index] = enterContainingLibrary(run, entry.typeInfo);
 
     const JavaFileLocation location =
         javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);
@@ -63,7 +60,8 @@ void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string&
         logNameChanges(run, members->nameChanges);
         file.write(members->text);
     }
-    file.write("\r\n}\r\n");
+    file.writeLine("");
+    file.writeLine("}");
     file.close();
     run.reportLosses(entry);
 }

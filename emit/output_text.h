@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "emit/java_lines.h"
+
 namespace tessivar {
 
 // Writes to a file that could not be opened are ignored (its failure was told when it was opened). The
@@ -13,10 +15,10 @@ public:
     virtual ~OutputText() = default;
     virtual bool isOpen() const = 0;
     virtual void write(std::string_view text) = 0;
-    // text + CR LF: the line end of every generated Java file.
+    // text and the line end of generated Java files.
     void writeLine(std::string_view text) {
         write(text);
-        write("\r\n");
+        write(kLineEnd);
     }
     // Flushes and closes; false when any write or the close failed.
     virtual bool close() = 0;

@@ -28,7 +28,7 @@ enum class JavaNameUse {
 //   for a Type the restricted type names (var, record, ...), the runtime's and Java's classes that generated
 //   files name without a package (String, GUID, DispatchPtr, ...) and Windows device names (CON, NUL, ...),
 //   as the file is named after the type; for a PackagePart the device names; for a Method the reserved
-//   member names (safeIdentifier) and the methods every proxy declares (getTypeInfoToken).
+//   member names (ReservedNames) and the methods every proxy declares (getTypeInfoToken).
 std::string javaIdentifier(std::string_view name, JavaNameUse use);
 
 }  // namespace tessivar

@@ -28,6 +28,15 @@ struct MemberInfo {
     std::int32_t invokeKind = INVOKE_FUNC;
     std::int32_t overloads = 0;  // optional parameters + 1
     bool viaVtable = false;      // collected from a vtable interface: object results go through UnknownPtr
+
+    // Element i. Unusual type information may give fewer elements than emitCount asks for; such elements
+    // read as empty.
+    const ParamInfo& element(int i) const {
+        static const ParamInfo none;
+        if (i < 0 || static_cast<std::size_t>(i) >= elements.size()) return none;
+        return elements[static_cast<std::size_t>(i)];
+    }
+    bool isPut() const { return invokeKind == INVOKE_PROPERTYPUT || invokeKind == INVOKE_PROPERTYPUTREF; }
 };
 
 }  // namespace tessivar

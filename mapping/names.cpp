@@ -20,13 +20,6 @@ const ReservedNames& ReservedNames::instance() {
 
 bool ReservedNames::contains(std::string_view name) const { return names_.count(name) != 0; }
 
-std::string safeIdentifier(std::string_view name) {
-    std::string safe;
-    if (ReservedNames::instance().contains(name)) safe += '_';
-    safe += name;
-    return safe;
-}
-
 std::string pathToPackage(std::string_view text) {
     std::string out(text);
     for (char& c : out)

@@ -22,9 +22,6 @@ private:
     std::unordered_set<std::string_view> names_;  // asked for every member name a proxy declares
 };
 
-// The name itself, or "_" + name when it is reserved.
-std::string safeIdentifier(std::string_view name);
-
 // Every '/' and '\' becomes '.'.
 std::string pathToPackage(std::string_view text);
 

@@ -1,4 +1,4 @@
-// Java type mapping: resolveTypeDesc, the vt table behind mapVarType and refHolderName, mapSpecialType,
+// Java type mapping: resolveTypeDesc, the vt table behind applyVarType and refHolderName, applySpecialType,
 // defaultInterfaceName and qualified names.
 #include "mapping/type_mapping.h"
 
@@ -197,11 +197,6 @@ void applyVarType(ParamInfo& info) {
     else info.boxedType = info.javaType;
 }
 
-ParamInfo mapVarType(ParamInfo info) {
-    applyVarType(info);
-    return info;
-}
-
 void applySpecialType(ParamInfo& info) {
     const std::string_view type = info.javaType;
     if (type == "tagPOINT" || type == "tagRECT") {
@@ -211,11 +206,6 @@ void applySpecialType(ParamInfo& info) {
         info.boxedType = "java.lang.Long";
         info.isPrimitive = true;
     }
-}
-
-ParamInfo mapSpecialType(ParamInfo info) {
-    applySpecialType(info);
-    return info;
 }
 
 std::string refHolderName(const ParamInfo& info) { return rowFor(info.vt).refHolder; }

@@ -18,13 +18,10 @@ namespace tessivar {
 TypeDesc resolveTypeDesc(TypeRecorder& generator, const TypeDesc& desc, std::shared_ptr<const TypeInfo>& context,
                          std::string& javaType, std::int32_t& depth);
 
-// Sets isPrimitive, javaType and boxedType from vt; kind, byRef and name pass through. The apply form
-// changes the element in place.
-ParamInfo mapVarType(ParamInfo info);
+// Sets isPrimitive, javaType and boxedType from vt; kind, byRef and name pass through.
 void applyVarType(ParamInfo& info);
 
 // Replaces the structure and handle names that have a fixed Java form (tagPOINT, tagRECT, wireHDC, wireHWND).
-ParamInfo mapSpecialType(ParamInfo info);
 void applySpecialType(ParamInfo& info);
 
 // The by-reference holder class for vt.

@@ -4,50 +4,44 @@
 
 #include "emit/listener_interface.h"
 #include "emit/listener_member.h"
+#include "emit/member_collector.h"
 #include "emit_fixture.h"
 #include "support/golden_compare.h"
-#include "mapping/type_mapping.h"
 
 namespace tessivar::test {
 namespace {
 
-ParamInfo param(std::uint16_t vt, std::string name) {
-    ParamInfo p;
-    p.vt = vt;
-    p.name = std::move(name);
-    return mapVarType(p);
-}
-
-MemberInfo method(std::vector<ParamInfo> elements, MemberId memid, std::int16_t emitCount = -2) {
-    MemberInfo m;
-    m.invokeKind = INVOKE_FUNC;
-    m.memid = memid;
-    m.emitCount = emitCount == -2 ? static_cast<std::int16_t>(elements.size()) : emitCount;
-    m.elements = std::move(elements);
-    m.overloads = 1;
-    return m;
+// The listener text of an event method, collected from a dispatch interface as the listener file
+// collects its members.
+std::string listenerText(FuncDesc func, std::vector<std::string> names) {
+    auto lib = MemoryTypeLib::create("widgets", guidOf(1));
+    const unsigned events = lib->addInterface("IWidgetEvents", guidOf(2), TKIND_DISPATCH, TYPEFLAG_FDISPATCHABLE);
+    lib->type(events).funcs.push_back(MemoryFunc{func, std::move(names), ""});
+    TypeRecorder recorder;
+    MemberInfo member;
+    collectDispatchFunction(recorder, lib->info(events), func, "", member);
+    return listenerMemberText(member);
 }
 
 TEST(ListenerMember, ClickExampleMatchesGolden) {
     EXPECT_TRUE(matchesGolden("emit/click_listener_member.txt",
-                              listenerMemberText(method({param(VT_VOID, "Click"), param(VT_I4, "x")}, 1))));
+                              listenerText(makeFunc(1, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_VOID), {vt(VT_I4)}),
+                                           {"Click", "x"})));
 }
 
 TEST(ListenerMember, EdgeCases) {
-    EXPECT_EQ(listenerMemberText(method({param(VT_VOID, "Done")}, 7)),
+    EXPECT_EQ(listenerText(makeFunc(7, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_VOID)), {"Done"}),
               "    public int idDone = 7;\n"
               "    public void Done(Object srcObj) throws com.corlith.kovra.COMException;\n");
     // Optional parameters are left out: emitCount as collected, no further overloads.
-    EXPECT_EQ(listenerMemberText(method({param(VT_BOOL, "Ask"), param(VT_BSTR, "q"), param(VT_I4, "opt")}, 2, 2)),
+    EXPECT_EQ(listenerText(makeFunc(2, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_BOOL), {vt(VT_BSTR), vt(VT_I4)}, 1),
+                           {"Ask", "q", "opt"}),
               "    public int idAsk = 2;\n"
               "    public boolean Ask(Object srcObj, java.lang.String q) throws com.corlith.kovra.COMException;\n");
     // The constant keeps the name; the method takes the identifier rule.
-    EXPECT_EQ(listenerMemberText(method({param(VT_VOID, "wait"), param(VT_I4, "srcObj")}, -600)),
+    EXPECT_EQ(listenerText(makeFunc(-600, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_VOID), {vt(VT_I4)}), {"wait", "srcObj"}),
               "    public int idwait = -600;\n"
               "    public void _wait(Object srcObj, int _srcObj) throws com.corlith.kovra.COMException;\n");
-    MemberInfo getter = method({param(VT_I4, "Level")}, 3);
-    getter.invokeKind = INVOKE_PROPERTYGET;
-    EXPECT_EQ(listenerMemberText(getter), "    public int idLevel = 3;\n");
 }
 
 // The widgets library: the event interface IWidgetEvents and an interface of another library.

@@ -1,126 +1,166 @@
-// Member text: the IGadget example byte for byte, then the overload, naming and call-body rules.
+// Member text of members collected as a proxy collects them: the IGadget example byte for byte, then the
+// overload, naming and call-body rules.
 #include <gtest/gtest.h>
 
+#include "emit/member_collector.h"
 #include "emit/member_text.h"
 #include "support/golden_compare.h"
-#include "mapping/type_mapping.h"
+#include "support/memory_typelib.h"
 
 namespace tessivar::test {
 namespace {
 
-// An element as the collectors leave it: mapped from vt, by reference when byRef >= 1.
-ParamInfo param(std::uint16_t vt, std::string name, std::int32_t byRef = 0, std::string javaType = "") {
-    ParamInfo p;
-    p.vt = vt;
-    p.javaType = std::move(javaType);
-    p.byRef = byRef;
-    p.name = std::move(name);
-    p = mapVarType(p);
-    if (byRef >= 1) p.isPrimitive = false;
-    return p;
-}
+// A function of the interface under test.
+struct Func {
+    std::int32_t kind = INVOKE_FUNC;
+    TypeDesc result = vt(VT_VOID);
+    std::vector<TypeDesc> params = {};
+    std::vector<std::string> names = {};  // the member's, then its parameters'
+    std::int16_t cParamsOpt = 0;
+    FuncKind funckind = FUNC_DISPATCH;  // FUNC_PUREVIRTUAL: a vtable function, its last parameter the retval
+    std::string doc = {};
+};
 
-MemberInfo member(std::int32_t kind, std::vector<ParamInfo> elements, std::int32_t overloads = 1,
-                  std::int16_t emitCount = -2) {
-    MemberInfo m;
-    m.invokeKind = kind;
-    m.emitCount = emitCount == -2 ? static_cast<std::int16_t>(elements.size()) : emitCount;
-    m.elements = std::move(elements);
-    m.overloads = overloads;
-    return m;
-}
+// IGadget, a dispatch interface of the widgets library, whose functions are collected and written as its
+// proxy collects and writes them.
+class MemberTextTest : public ::testing::Test {
+protected:
+    MemberTextTest() { recorder.currentLibName = "widgets"; }
 
-std::string textOf(const MemberInfo& m) {
-    UsedNames used;
-    return memberText(used, m);
-}
+    // Adds the function to IGadget; returns its member's index.
+    std::size_t add(Func f) {
+        FuncDesc desc =
+            makeFunc(nextMemid++, static_cast<InvokeKind>(f.kind), f.funckind, f.result, f.params, f.cParamsOpt);
+        if (f.funckind != FUNC_DISPATCH && !desc.params.empty())
+            desc.params.back().paramDesc.flags = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
+        MemoryType& type = lib->type(gadget);
+        type.funcs.push_back(MemoryFunc{std::move(desc), std::move(f.names), std::move(f.doc)});
+        return type.funcs.size() - 1;
+    }
+
+    std::vector<MemberInfo> members() {
+        TypeAttr attr;
+        EXPECT_EQ(lib->info(gadget)->typeAttr(attr), kOk);
+        return collectMembers(recorder, lib->info(gadget), attr);
+    }
+
+    // The text of member `index` written alone.
+    std::string textOf(std::size_t index) {
+        UsedNames used;
+        std::string text;
+        appendMemberText(text, used, members().at(index));
+        return text;
+    }
+    std::string textOf(Func f) { return textOf(add(std::move(f))); }
+
+    // The text of every member written together.
+    std::string allText(UsedNames& used, NameChanges* changes = nullptr) {
+        std::string text;
+        appendMembersText(text, used, members(), changes);
+        return text;
+    }
+
+    std::string parametersOf(Func f, std::initializer_list<std::string_view> taken = {}) {
+        const std::size_t index = add(std::move(f));
+        return parameterList(members().at(index), taken);
+    }
+
+    // A pointer to an interface of the library, as a function of IGadget refers to it.
+    TypeDesc pointerTo(const std::string& name) {
+        const unsigned target = lib->addInterface(name, guidOf(nextGuid++), TKIND_DISPATCH, 0);
+        return ptr(userDefined(lib->addRef(gadget, lib, target)));
+    }
+
+    TypeRecorder recorder;
+    std::shared_ptr<MemoryTypeLib> lib = MemoryTypeLib::create("widgets", guidOf(1));
+    unsigned gadget = lib->addInterface("IGadget", guidOf(2), TKIND_DISPATCH, TYPEFLAG_FDISPATCHABLE);
+    MemberId nextMemid = 1;
+    std::uint32_t nextGuid = 10;
+};
 
 const std::string kEmptyJavadoc = "    /**\r\n     * \r\n     */\r\n";
 
-TEST(MemberText, IGadgetExampleMatchesGolden) {
+TEST_F(MemberTextTest, IGadgetExampleMatchesGolden) {
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Size"}});
+    add({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4)}, .names = {"Size"}});
+    add({.params = {vt(VT_I4), ptr(vt(VT_BSTR))}, .names = {"Find", "index", "label"}});
+    add({.result = pointerTo("IGadgetOwner"), .names = {"Owner"}});
     UsedNames used;
-    std::string text;
-    text += memberText(used, member(INVOKE_PROPERTYGET, {param(VT_I4, "Size")}));
-    text += memberText(used, member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Size"), param(VT_I4, "Size")}));
-    text += memberText(used, member(INVOKE_FUNC, {param(VT_VOID, "Find"), param(VT_I4, "index"),
-                                                  param(VT_BSTR, "label", 1)}));
-    text += memberText(used, member(INVOKE_FUNC, {param(VT_USERDEFINED, "Owner", 0, "IGadgetOwner")}));
-    EXPECT_TRUE(matchesGolden("emit/igadget_members.txt", text));
+    EXPECT_TRUE(matchesGolden("emit/igadget_members.txt", allText(used)));
 }
 
-TEST(MemberText, LeftOutMemberAndVarargMember) {
-    MemberInfo leftOut = member(INVOKE_FUNC, {param(VT_VOID, "Gone")}, 1, -1);
-    leftOut.doc = "not written";
-    EXPECT_EQ(textOf(leftOut), "");
+TEST_F(MemberTextTest, LeftOutMemberAndVarargMember) {
+    // More optional parameters than elements by one: emitCount -1, the member is left out.
+    EXPECT_EQ(textOf({.names = {"Gone"}, .cParamsOpt = 2, .doc = "not written"}), "");
 
     // A variable argument list (cParamsOpt -1) gives overloads 0: the Javadoc block alone.
-    MemberInfo vararg = member(INVOKE_FUNC, {param(VT_VOID, "Print"), param(VT_VARIANT, "args")}, 0);
-    vararg.doc = "Prints";
-    EXPECT_EQ(textOf(vararg), "    /**\r\n     * Prints\r\n     */\r\n");
+    EXPECT_EQ(textOf({.params = {vt(VT_VARIANT)}, .names = {"Print", "args"}, .cParamsOpt = -1, .doc = "Prints"}),
+              "    /**\r\n     * Prints\r\n     */\r\n");
 }
 
-TEST(MemberText, OptionalParametersGiveOneOverloadEach) {
+TEST_F(MemberTextTest, OptionalParametersGiveOneOverloadEach) {
     // Two optional parameters: emitCount counts the result and the required one; three overloads.
-    MemberInfo m = member(INVOKE_FUNC, {param(VT_I4, "Add"), param(VT_BSTR, "key"), param(VT_I4, "before"),
-                                        param(VT_VARIANT, "tag")},
-                          3, 2);
-    EXPECT_EQ(textOf(m), kEmptyJavadoc +
-                             "    public int Add(java.lang.String key) throws com.corlith.kovra.COMException {\r\n"
-                             "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key}, 1)).intValue();\r\n"
-                             "    }\r\n"
-                             "    public int Add(java.lang.String key, int before) throws com.corlith.kovra.COMException {\r\n"
-                             "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key, new java.lang.Integer(before)}, 2)).intValue();\r\n"
-                             "    }\r\n"
-                             "    public int Add(java.lang.String key, int before, java.lang.Object tag) throws com.corlith.kovra.COMException {\r\n"
-                             "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key, new java.lang.Integer(before), tag}, 3)).intValue();\r\n"
-                             "    }\r\n");
+    EXPECT_EQ(textOf({.result = vt(VT_I4), .params = {vt(VT_BSTR), vt(VT_I4), vt(VT_VARIANT)},
+                      .names = {"Add", "key", "before", "tag"}, .cParamsOpt = 2}),
+              kEmptyJavadoc +
+                  "    public int Add(java.lang.String key) throws com.corlith.kovra.COMException {\r\n"
+                  "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key}, 1)).intValue();\r\n"
+                  "    }\r\n"
+                  "    public int Add(java.lang.String key, int before) throws com.corlith.kovra.COMException {\r\n"
+                  "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key, new java.lang.Integer(before)}, 2)).intValue();\r\n"
+                  "    }\r\n"
+                  "    public int Add(java.lang.String key, int before, java.lang.Object tag) throws com.corlith.kovra.COMException {\r\n"
+                  "        return ((java.lang.Integer) invokeN(\"Add\", new java.lang.Object[]{key, new java.lang.Integer(before), tag}, 3)).intValue();\r\n"
+                  "    }\r\n");
 }
 
-TEST(MemberText, MembersWrittenTogetherMatchMembersWrittenAlone) {
-    // appendMembersText keeps the parameter names' storage from member to member: none may carry over
-    // ("z" is still in it when Turn is named).
-    const std::vector<MemberInfo> members = {
-        member(INVOKE_FUNC, {param(VT_VOID, "Move"), param(VT_I4, "x"), param(VT_I4, "y"), param(VT_I4, "z")}),
-        member(INVOKE_FUNC, {param(VT_VOID, "Turn"), param(VT_I4, "z"), param(VT_I4, "a"), param(VT_I4, "b")}),
-        member(INVOKE_PROPERTYGET, {param(VT_I4, "Count")}),
-        member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Item"), param(VT_I4, "x"), param(VT_BSTR, "Item")}),
-        member(INVOKE_FUNC, {param(VT_I4, "Add"), param(VT_BSTR, "key"), param(VT_I4, "before")}, 2, 2),
-        member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Name"), param(VT_BSTR, "Name")}),
-    };
+TEST_F(MemberTextTest, MembersWrittenTogetherMatchMembersWrittenAlone) {
+    // Each member names its own parameters: none carries over from the one before ("z" is Move's too).
+    add({.params = {vt(VT_I4), vt(VT_I4), vt(VT_I4)}, .names = {"Move", "x", "y", "z"}});
+    add({.params = {vt(VT_I4), vt(VT_I4), vt(VT_I4)}, .names = {"Turn", "z", "a", "b"}});
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Count"}});
+    add({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_BSTR)}, .names = {"Item", "x"}});
+    add({.result = vt(VT_I4), .params = {vt(VT_BSTR), vt(VT_I4)}, .names = {"Add", "key", "before"}, .cParamsOpt = 1});
+    add({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_BSTR)}, .names = {"Name"}});
     UsedNames usedAlone, usedTogether;
-    std::string alone, together;
-    for (const MemberInfo& m : members) alone += memberText(usedAlone, m);
-    appendMembersText(together, usedTogether, members);
+    std::string alone;
+    for (const MemberInfo& m : members()) appendMemberText(alone, usedAlone, m);
+    const std::string together = allText(usedTogether);
     EXPECT_EQ(together, alone);
     EXPECT_NE(together.find("public void Turn(int z, int a, int b)"), std::string::npos);
 }
 
-TEST(MemberText, UnknownInvokeKindGivesBareSignatureStart) {
-    EXPECT_EQ(textOf(member(16, {param(VT_I4, "Odd")})), kEmptyJavadoc + "    public \r\n");
+TEST_F(MemberTextTest, UnknownInvokeKindGivesBareSignatureStart) {
+    EXPECT_EQ(textOf({.kind = 16, .result = vt(VT_I4), .names = {"Odd"}}), kEmptyJavadoc + "    public \r\n");
 }
 
-TEST(MemberText, GetterAndSetterNamesCollideWithLaterMethodsOnly) {
+TEST_F(MemberTextTest, GetterAndSetterNamesCollideWithLaterMethodsOnly) {
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Size"}});
+    add({.kind = INVOKE_PROPERTYPUTREF, .params = {vt(VT_DISPATCH)}, .names = {"Font"}});
+    add({.names = {"getSize"}});
+    add({.names = {"setFontRef"}});
     UsedNames used;
-    memberText(used, member(INVOKE_PROPERTYGET, {param(VT_I4, "Size")}));
-    memberText(used, member(INVOKE_PROPERTYPUTREF, {param(VT_VOID, "Font"), param(VT_DISPATCH, "Font")}));
+    const std::string text = allText(used);
     EXPECT_EQ(used, (UsedNames{"getSize", "setFontRef"}));
-
-    const std::string method = textOf(member(INVOKE_FUNC, {param(VT_VOID, "getSize")}));
-    EXPECT_NE(memberText(used, member(INVOKE_FUNC, {param(VT_VOID, "getSize")})), method);
-    EXPECT_NE(memberText(used, member(INVOKE_FUNC, {param(VT_VOID, "getSize")})).find(" _getSize()"),
-              std::string::npos);
-    EXPECT_NE(memberText(used, member(INVOKE_FUNC, {param(VT_VOID, "setFontRef")})).find(" _setFontRef()"),
-              std::string::npos);
-
-    // A method name is only looked up: a getter written after it keeps its name.
-    UsedNames fresh;
-    memberText(fresh, member(INVOKE_FUNC, {param(VT_VOID, "getWidth")}));
-    EXPECT_TRUE(fresh.empty());
-    EXPECT_NE(memberText(fresh, member(INVOKE_PROPERTYGET, {param(VT_I4, "Width")})).find(" getWidth()"),
-              std::string::npos);
+    EXPECT_NE(text.find("public void _getSize()"), std::string::npos);
+    EXPECT_NE(text.find("public void _setFontRef()"), std::string::npos);
+    EXPECT_NE(textOf(2).find("public void getSize()"), std::string::npos);
 }
 
-TEST(MemberText, IdentifierRuleAndJavaReservedWords) {
+TEST_F(MemberTextTest, AMethodNameIsOnlyLookedUp) {
+    // A getter written after a method of its name keeps its name.
+    add({.names = {"getWidth"}});
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Width"}});
+    const std::vector<MemberInfo> collected = members();
+    UsedNames used;
+    std::string text;
+    appendMemberText(text, used, collected[0]);
+    EXPECT_TRUE(used.empty());
+    appendMemberText(text, used, collected[1]);
+    EXPECT_NE(text.find("public int getWidth()"), std::string::npos);
+}
+
+TEST_F(MemberTextTest, IdentifierRuleAndJavaReservedWords) {
     struct Case {
         std::int32_t kind;
         std::string name;
@@ -136,130 +176,142 @@ TEST(MemberText, IdentifierRuleAndJavaReservedWords) {
         {INVOKE_PROPERTYPUT, "Peer", "public void _setPeer("},
     };
     for (const Case& c : cases) {
-        std::vector<ParamInfo> elements{param(VT_VOID, c.name)};
-        if (c.kind == INVOKE_PROPERTYPUT) elements.push_back(param(VT_I4, c.name));
-        EXPECT_NE(textOf(member(c.kind, elements)).find(c.signature), std::string::npos) << c.name;
+        Func f{.kind = c.kind, .names = {c.name}};
+        if (c.kind == INVOKE_PROPERTYPUT) f.params = {vt(VT_I4)};
+        EXPECT_NE(textOf(f).find(c.signature), std::string::npos) << c.name;
     }
 }
 
-TEST(MemberText, NewEnumInAnyCaseIsAnEnumeration) {
+TEST_F(MemberTextTest, NameChangesAreTheNamesWrittenOtherwise) {
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Size"}});
+    add({.kind = INVOKE_PROPERTYGET, .result = vt(VT_I4), .names = {"Class"}});
+    add({.kind = INVOKE_PROPERTYPUTREF, .params = {vt(VT_DISPATCH)}, .names = {"a-b"}});
+    add({.params = {vt(VT_I4), vt(VT_I4)}, .names = {"class", "default", "index"}});
+    add({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_I4)}, .names = {"x y", "row"}});
+    add({.names = {"getSize"}});  // '_' for a name in use is no change of the outside name
+    UsedNames used;
+    NameChanges changes;
+    allText(used, &changes);
+    EXPECT_EQ(changes, (NameChanges{{"Class", "_getClass"},
+                                    {"a-b", "seta_bRef"},
+                                    {"a-b", "newa_b"},
+                                    {"class", "_class"},
+                                    {"default", "_default"},
+                                    {"x y", "setx_y"},
+                                    {"x y", "newx_y"}}));
+}
+
+TEST_F(MemberTextTest, NewEnumInAnyCaseIsAnEnumeration) {
     for (const std::string name : {"_NewEnum", "_NEWENUM", "_newenum"}) {
-        const std::string getter = textOf(member(INVOKE_PROPERTYGET, {param(VT_UNKNOWN, name)}));
+        const std::string getter = textOf({.kind = INVOKE_PROPERTYGET, .result = vt(VT_UNKNOWN), .names = {name}});
         EXPECT_NE(getter.find("public java.util.Enumeration get" + name + "() throws"), std::string::npos);
         EXPECT_NE(getter.find("return new com.corlith.kovra.Enumeration((IUnknown) get(\"" + name + "\"));"),
                   std::string::npos);
-        const std::string method = textOf(member(INVOKE_FUNC, {param(VT_UNKNOWN, name)}));
+        const std::string method = textOf({.result = vt(VT_UNKNOWN), .names = {name}});
         EXPECT_NE(method.find("public java.util.Enumeration " + name + "() throws"), std::string::npos);
         EXPECT_NE(method.find("return new com.corlith.kovra.Enumeration((IUnknown) invoke(\"" + name + "\"));"),
                   std::string::npos);
     }
 }
 
-TEST(MemberText, DocumentationThatWouldEndTheCommentOrTheFileIsEscaped) {
-    MemberInfo m = member(INVOKE_FUNC, {param(VT_VOID, "Open")}, 0);
-    m.doc = "Opens C:\\users\\x.txt */ or \\\\u0041 */";
-    EXPECT_EQ(textOf(m), "    /**\r\n     * Opens C:&#92;users\\x.txt *&#47; or \\&#92;u0041 *&#47;\r\n     */\r\n");
+TEST_F(MemberTextTest, DocumentationThatWouldEndTheCommentOrTheFileIsEscaped) {
+    EXPECT_EQ(textOf({.names = {"Open"}, .cParamsOpt = -1, .doc = "Opens C:\\users\\x.txt */ or \\\\u0041 */"}),
+              "    /**\r\n     * Opens C:&#92;users\\x.txt *&#47; or \\&#92;u0041 *&#47;\r\n     */\r\n");
 }
 
-TEST(ParameterList, TypesNamesAndHolders) {
-    EXPECT_EQ(parameterList(member(INVOKE_FUNC, {param(VT_VOID, "M")})), "");
-    EXPECT_EQ(parameterList(member(INVOKE_FUNC, {param(VT_VOID, "M"), param(VT_I4, "a"), param(VT_I4, "b", 1),
-                                                 param(VT_DISPATCH, "c", 2), param(VT_DECIMAL, "d", 1)})),
+TEST_F(MemberTextTest, ParameterListTypesNamesAndHolders) {
+    EXPECT_EQ(parametersOf({.names = {"M"}}), "");
+    EXPECT_EQ(parametersOf({.params = {vt(VT_I4), ptr(vt(VT_I4)), ptr(ptr(vt(VT_DISPATCH))), ptr(vt(VT_DECIMAL))},
+                            .names = {"M", "a", "b", "c", "d"}}),
               "int a, IntegerRef b, ObjectRef c, Decimal d");
     // A setter's value is "new" + its name; an index keeps its own.
-    EXPECT_EQ(parameterList(member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Item"), param(VT_I4, "index"),
-                                                        param(VT_BSTR, "Item")})),
+    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_BSTR)},
+                            .names = {"Item", "index"}}),
               "int index, java.lang.String newItem");
     // A setter's value without a Java type is left out with its separator.
-    EXPECT_EQ(parameterList(member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Name"), param(VT_I4, "index"),
-                                                        param(VT_LPSTR, "Name")})),
+    EXPECT_EQ(parametersOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_LPSTR)},
+                            .names = {"Name", "index"}}),
               "int index");
-    EXPECT_EQ(parameterList(member(16, {param(VT_VOID, "M"), param(VT_I4, "a")})), "");
+    EXPECT_EQ(parametersOf({.kind = 16, .params = {vt(VT_I4)}, .names = {"M", "a"}}), "");
 }
 
-TEST(ParameterList, NamesThatCannotCompileAreMadeUnique) {
-    MemberInfo m = member(INVOKE_FUNC, {param(VT_VOID, "M"), param(VT_I4, ""), param(VT_I4, "default"),
-                                        param(VT_I4, "a"), param(VT_I4, "a"), param(VT_I4, "_a"), param(VT_I4, "arg1")});
-    EXPECT_EQ(parameterList(m), "int arg1, int _default, int a, int _a, int __a, int _arg1");
-    EXPECT_EQ(callBody("", m),
-              "invokeN(\"M\", new java.lang.Object[]{new java.lang.Integer(arg1), new java.lang.Integer(_default), "
-              "new java.lang.Integer(a), new java.lang.Integer(_a), new java.lang.Integer(__a), "
-              "new java.lang.Integer(_arg1)}, 6, false);\r\n");
+TEST_F(MemberTextTest, ParameterNamesThatCannotCompileAreMadeUnique) {
+    const std::string text = textOf({.params = std::vector<TypeDesc>(6, vt(VT_I4)),
+                                     .names = {"M", "", "default", "a", "a", "_a", "arg1"}});
+    EXPECT_NE(text.find("M(int arg1, int _default, int a, int _a, int __a, int _arg1)"), std::string::npos);
+    EXPECT_NE(text.find("        invokeN(\"M\", new java.lang.Object[]{new java.lang.Integer(arg1), "
+                        "new java.lang.Integer(_default), new java.lang.Integer(a), new java.lang.Integer(_a), "
+                        "new java.lang.Integer(__a), new java.lang.Integer(_arg1)}, 6, false);\r\n"),
+              std::string::npos);
     // An unnamed setter value is not the keyword "new".
-    MemberInfo put = member(INVOKE_PROPERTYPUT, {param(VT_VOID, ""), param(VT_I4, "")});
-    EXPECT_EQ(parameterList(put), "int newarg1");
-    EXPECT_EQ(callBody("", put), "put(\"\", new java.lang.Integer(newarg1));\r\n");
-    EXPECT_EQ(parameterList(member(INVOKE_FUNC, {param(VT_VOID, "M"), param(VT_I4, "srcObj")}), {"srcObj"}),
-              "int _srcObj");
+    const std::string put = textOf({.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4)}, .names = {""}});
+    EXPECT_NE(put.find("(int newarg1)"), std::string::npos);
+    EXPECT_NE(put.find("        put(\"\", new java.lang.Integer(newarg1));\r\n"), std::string::npos);
+    EXPECT_EQ(parametersOf({.params = {vt(VT_I4)}, .names = {"M", "srcObj"}}, {"srcObj"}), "int _srcObj");
 }
 
-struct BodyCase {
-    const char* what;
-    MemberInfo member;
-    std::string statement;
-};
-
-TEST(CallBody, EveryInvokeKindAndResultKind) {
-    MemberInfo vtableOwner = member(INVOKE_FUNC, {param(VT_USERDEFINED, "Owner", 0, "IOwner")});
-    vtableOwner.viaVtable = true;
-    MemberInfo vtableGet = member(INVOKE_PROPERTYGET, {param(VT_USERDEFINED, "Item", 0, "IOwner"), param(VT_I4, "i")});
-    vtableGet.viaVtable = true;
-    MemberInfo vtableFind = member(INVOKE_FUNC, {param(VT_USERDEFINED, "Find", 0, "IOwner"), param(VT_I4, "i")});
-    vtableFind.viaVtable = true;
+TEST_F(MemberTextTest, CallBodyOfEveryInvokeKindAndResultKind) {
+    const TypeDesc owner = pointerTo("IOwner");
     // A window handle keeps vt 29 with a primitive Java type.
-    const ParamInfo handle = mapSpecialType(param(VT_USERDEFINED, "Window", 0, "wireHWND"));
+    const unsigned handle = lib->addInterface("wireHWND", guidOf(3), TKIND_RECORD, 0);
+    const TypeDesc window = userDefined(lib->addRef(gadget, lib, handle));
+    constexpr FuncKind kVtable = FUNC_PUREVIRTUAL;
 
-    const BodyCase cases[] = {
-        {"void method", member(INVOKE_FUNC, {param(VT_VOID, "Go")}), "invoke(\"Go\");"},
-        {"primitive method", member(INVOKE_FUNC, {param(VT_BOOL, "On")}),
-         "return ((java.lang.Boolean) invoke(\"On\")).booleanValue();"},
-        {"object method", member(INVOKE_FUNC, {param(VT_BSTR, "Text")}),
-         "return (java.lang.String) invoke(\"Text\");"},
-        {"dispatch method", member(INVOKE_FUNC, {param(VT_DISPATCH, "Parent")}),
-         "return (DispatchPtr) invoke(\"Parent\");"},
-        {"user-defined method", member(INVOKE_FUNC, {param(VT_USERDEFINED, "Owner", 0, "IOwner")}),
-         "return new IOwner((DispatchPtr) invoke(\"Owner\"));"},
-        {"user-defined vtable method", vtableOwner, "return new IOwner((UnknownPtr) invoke(\"Owner\"));"},
-        {"void method with arguments", member(INVOKE_FUNC, {param(VT_VOID, "Go"), param(VT_R8, "x")}),
+    const std::pair<Func, std::string> cases[] = {
+        {{.names = {"Go"}}, "invoke(\"Go\");"},
+        {{.result = vt(VT_BOOL), .names = {"On"}}, "return ((java.lang.Boolean) invoke(\"On\")).booleanValue();"},
+        {{.result = vt(VT_BSTR), .names = {"Text"}}, "return (java.lang.String) invoke(\"Text\");"},
+        {{.result = vt(VT_DISPATCH), .names = {"Parent"}}, "return (DispatchPtr) invoke(\"Parent\");"},
+        {{.result = owner, .names = {"Owner"}}, "return new IOwner((DispatchPtr) invoke(\"Owner\"));"},
+        {{.result = vt(VT_HRESULT), .params = {ptr(owner)}, .names = {"Owner"}, .funckind = kVtable},
+         "return new IOwner((UnknownPtr) invoke(\"Owner\"));"},
+        // A vtable result through a pointer is no primitive: cast to its wrapper class without arguments.
+        {{.result = vt(VT_HRESULT), .params = {ptr(vt(VT_I4))}, .names = {"Level"}, .funckind = kVtable},
+         "return (java.lang.Integer) invoke(\"Level\");"},
+        {{.params = {vt(VT_R8)}, .names = {"Go", "x"}},
          "invokeN(\"Go\", new java.lang.Object[]{new java.lang.Double(x)}, 1, false);"},
-        {"primitive method with arguments", member(INVOKE_FUNC, {param(VT_UI2, "Ch"), param(VT_I2, "i")}),
+        {{.result = vt(VT_UI2), .params = {vt(VT_I2)}, .names = {"Ch", "i"}},
          "return ((java.lang.Character) invokeN(\"Ch\", new java.lang.Object[]{new java.lang.Short(i)}, 1)).charValue();"},
-        {"user-defined method with arguments",
-         member(INVOKE_FUNC, {param(VT_USERDEFINED, "Find", 0, "IOwner"), param(VT_I4, "i")}),
+        {{.result = owner, .params = {vt(VT_I4)}, .names = {"Find", "i"}},
          "return new IOwner((DispatchPtr) invokeN(\"Find\", new java.lang.Object[]{new java.lang.Integer(i)}, 1));"},
-        {"user-defined vtable method with arguments", vtableFind,
+        {{.result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(owner)}, .names = {"Find", "i"}, .funckind = kVtable},
          "return new IOwner((UnknownPtr) invokeN(\"Find\", new java.lang.Object[]{new java.lang.Integer(i)}, 1));"},
-        {"object method with arguments", member(INVOKE_FUNC, {param(VT_DATE, "When"), param(VT_BSTR, "s")}),
+        // ... and to its Java type with them.
+        {{.result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(vt(VT_I4))}, .names = {"Level", "i"},
+          .funckind = kVtable},
+         "return (int) invokeN(\"Level\", new java.lang.Object[]{new java.lang.Integer(i)}, 1);"},
+        {{.result = vt(VT_DATE), .params = {vt(VT_BSTR)}, .names = {"When", "s"}},
          "return (java.util.Date) invokeN(\"When\", new java.lang.Object[]{s}, 1);"},
-        {"_NewEnum method with arguments", member(INVOKE_FUNC, {param(VT_UNKNOWN, "_NewEnum"), param(VT_I4, "i")}),
+        {{.result = vt(VT_UNKNOWN), .params = {vt(VT_I4)}, .names = {"_NewEnum", "i"}},
          "return (IUnknown) invokeN(\"_NewEnum\", new java.lang.Object[]{new java.lang.Integer(i)}, 1);"},
-        {"by-reference argument", member(INVOKE_FUNC, {param(VT_VOID, "Swap"), param(VT_I4, "a", 1)}),
-         "invokeN(\"Swap\", new java.lang.Object[]{a}, 1, false);"},
-        {"dispatch getter", member(INVOKE_PROPERTYGET, {param(VT_DISPATCH, "Parent")}),
+        {{.params = {ptr(vt(VT_I4))}, .names = {"Swap", "a"}}, "invokeN(\"Swap\", new java.lang.Object[]{a}, 1, false);"},
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_DISPATCH), .names = {"Parent"}},
          "return (DispatchPtr) get(\"Parent\");"},
-        {"dispatch getter with arguments", member(INVOKE_PROPERTYGET, {param(VT_DISPATCH, "Item"), param(VT_I4, "i")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_DISPATCH), .params = {vt(VT_I4)}, .names = {"Item", "i"}},
          "return (DispatchPtr) getN(\"Item\", new java.lang.Object[]{new java.lang.Integer(i)});"},
-        {"user-defined getter", member(INVOKE_PROPERTYGET, {param(VT_USERDEFINED, "Owner", 0, "IOwner")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = owner, .names = {"Owner"}},
          "return new IOwner((DispatchPtr) get(\"Owner\"));"},
-        {"user-defined vtable getter with arguments", vtableGet,
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_HRESULT), .params = {vt(VT_I4), ptr(owner)}, .names = {"Item", "i"},
+          .funckind = kVtable},
          "return new IOwner((UnknownPtr) getN(\"Item\", new java.lang.Object[]{new java.lang.Integer(i)}));"},
-        {"primitive getter with arguments", member(INVOKE_PROPERTYGET, {param(VT_R4, "Scale"), param(VT_I4, "i")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_R4), .params = {vt(VT_I4)}, .names = {"Scale", "i"}},
          "return ((java.lang.Float) getN(\"Scale\", new java.lang.Object[]{new java.lang.Integer(i)})).floatValue();"},
-        {"object getter", member(INVOKE_PROPERTYGET, {param(VT_VARIANT, "Value")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_VARIANT), .names = {"Value"}},
          "return (java.lang.Object) get(\"Value\");"},
-        {"_NewEnum getter with arguments", member(INVOKE_PROPERTYGET, {param(VT_UNKNOWN, "_newEnum"), param(VT_I4, "i")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = vt(VT_UNKNOWN), .params = {vt(VT_I4)}, .names = {"_newEnum", "i"}},
          "return new com.corlith.kovra.Enumeration((IUnknown) getN(\"_newEnum\", new java.lang.Object[]{new java.lang.Integer(i)}));"},
-        {"handle getter", member(INVOKE_PROPERTYGET, {handle}), "return ((java.lang.Long) get(\"Window\")).longValue();"},
-        {"handle method", member(INVOKE_FUNC, {handle}), "return ((java.lang.Long) invoke(\"Window\")).longValue();"},
-        {"object setter", member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Caption"), param(VT_BSTR, "Caption")}),
-         "put(\"Caption\", newCaption);"},
-        {"setter by reference", member(INVOKE_PROPERTYPUTREF, {param(VT_VOID, "Font"), param(VT_DISPATCH, "Font")}),
-         "put(\"Font\", newFont);"},
-        {"indexed setter",
-         member(INVOKE_PROPERTYPUT, {param(VT_VOID, "Cell"), param(VT_I4, "row"), param(VT_BSTR, "col"), param(VT_BOOL, "Cell")}),
+        {{.kind = INVOKE_PROPERTYGET, .result = window, .names = {"Window"}},
+         "return ((java.lang.Long) get(\"Window\")).longValue();"},
+        {{.result = window, .names = {"Window"}}, "return ((java.lang.Long) invoke(\"Window\")).longValue();"},
+        {{.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_BSTR)}, .names = {"Caption"}}, "put(\"Caption\", newCaption);"},
+        {{.kind = INVOKE_PROPERTYPUTREF, .params = {vt(VT_DISPATCH)}, .names = {"Font"}}, "put(\"Font\", newFont);"},
+        {{.kind = INVOKE_PROPERTYPUT, .params = {vt(VT_I4), vt(VT_BSTR), vt(VT_BOOL)}, .names = {"Cell", "row", "col"}},
          "putN(\"Cell\", new java.lang.Object[]{new java.lang.Integer(row), col}, new java.lang.Boolean(newCell));"},
     };
-    for (const BodyCase& c : cases) EXPECT_EQ(callBody("        ", c.member), "        " + c.statement + "\r\n") << c.what;
+    for (const auto& [func, statement] : cases) {
+        const std::string text = textOf(func);
+        EXPECT_NE(text.find(" {\r\n        " + statement + "\r\n    }\r\n"), std::string::npos) << statement << "\n" << text;
+    }
 }
 
 }  // namespace

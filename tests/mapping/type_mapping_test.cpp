@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/guid_text.h"
+#include "emit/member_collector.h"
 #include "mapping/type_mapping.h"
 #include "support/fakes.h"
 #include "support/golden_compare.h"
@@ -30,19 +31,14 @@ struct MappingFixture : ::testing::Test {
         return userDefined(lib->addRef(owner, target ? target : lib, index));
     }
 
-    // The mapping of one function element as the interface collectors apply it: resolve, take one
-    // pointer level off a user-defined type, map by vt, then by name.
+    // The parameter "value" of a new dispatch function of the owner, of type `desc`, as the member
+    // collector maps it.
     ParamInfo mapElement(const TypeDesc& desc) {
-        std::shared_ptr<const TypeInfo> context = lib->info(owner);
-        std::string javaType;
-        std::int32_t depth = 0;
-        const TypeDesc resolved = resolveTypeDesc(generator, desc, context, javaType, depth);
-        if (resolved.vt == VT_USERDEFINED && depth > 0) --depth;
-        ParamInfo info;
-        info.vt = resolved.vt;
-        info.byRef = depth;
-        info.javaType = javaType;
-        return mapSpecialType(mapVarType(info));
+        const FuncDesc func = makeFunc(nextMemid++, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_VOID), {desc});
+        lib->type(owner).funcs.push_back(MemoryFunc{func, {"Use", "value"}, ""});
+        MemberInfo member;
+        collectDispatchFunction(generator, lib->info(owner), func, "", member);
+        return member.elements.at(1);
     }
 
     std::string describe(const std::string& example, const TypeDesc& desc) {
@@ -51,6 +47,8 @@ struct MappingFixture : ::testing::Test {
                " isPrimitive=" + (p.isPrimitive ? "yes" : "no") + " byRef=" + std::to_string(p.byRef) +
                " holder=" + (p.byRef >= 1 ? refHolderName(p) : "-") + "\n";
     }
+
+    MemberId nextMemid = 1;
 
     unsigned addAlias(const std::string& name, std::uint32_t n, TypeDesc aliased) {
         const unsigned index = lib->addInterface(name, guidOf(n), TKIND_ALIAS, 0);
@@ -144,8 +142,10 @@ TEST_F(TypeMappingTest, AliasChainsAreFollowedToTheirEnd) {
     EXPECT_EQ(looped.javaType, "IUnknown");
 }
 
-// Every row of the vt table, with refHolderName beside it. Kept rows keep the resolved text "Resolved".
-TEST(MapVarTypeTable, EveryRow) {
+// Every row of the vt table, with refHolderName beside it. A row that keeps the resolved text is seen with
+// an alias named "Resolved" of the code (for VT_USERDEFINED, an interface of that name), which resolves to
+// the code and its name.
+TEST_F(TypeMappingTest, EveryRowOfTheVtTable) {
     struct Row {
         std::uint16_t vt;
         const char* javaType;
@@ -193,43 +193,47 @@ TEST(MapVarTypeTable, EveryRow) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("vt " + std::to_string(row.vt));
-        ParamInfo in;
-        in.vt = row.vt;
-        in.javaType = "Resolved";
-        in.boxedType = "stale";
-        in.isPrimitive = !row.isPrimitive;  // cleared or set whatever it was
-        in.kind = 7;
-        in.byRef = 2;
-        in.name = "value";
-        const ParamInfo out = mapVarType(in);
+        const bool userDefinedRow = row.vt == VT_USERDEFINED;
+        const unsigned resolved = userDefinedRow ? lib->addInterface("Resolved", guidOf(200), TKIND_DISPATCH, 0)
+                                                 : addAlias("Resolved", 200 + row.vt, vt(row.vt));
+        const ParamInfo out = mapElement(refTo(resolved));
+        EXPECT_EQ(out.vt, row.vt);
         EXPECT_EQ(out.javaType, row.javaType);
         EXPECT_EQ(out.boxedType, row.boxedType);
         EXPECT_EQ(out.isPrimitive, row.isPrimitive);
-        EXPECT_EQ(refHolderName(in), row.holder);
-        EXPECT_EQ(out.vt, row.vt);
-        EXPECT_EQ(out.kind, 7);
-        EXPECT_EQ(out.byRef, 2);
+        EXPECT_EQ(out.kind, userDefinedRow ? TKIND_DISPATCH : 0);
+        EXPECT_EQ(out.byRef, 0);
         EXPECT_EQ(out.name, "value");
+
+        // By reference: in its holder, as an object; a user-defined type has one level fewer.
+        const ParamInfo held = mapElement(ptr(ptr(refTo(resolved))));
+        EXPECT_EQ(held.javaType, row.javaType);
+        EXPECT_EQ(held.byRef, userDefinedRow ? 1 : 2);
+        EXPECT_FALSE(held.isPrimitive);
+        EXPECT_EQ(refHolderName(held), row.holder);
     }
 }
 
-TEST(MapSpecialType, StructureAndHandleNames) {
-    auto special = [](const std::string& javaType) {
-        ParamInfo in;
-        in.vt = VT_USERDEFINED;
-        in.javaType = in.boxedType = javaType;
-        return mapSpecialType(in);
+TEST_F(TypeMappingTest, StructureAndHandleNames) {
+    auto record = [&](const std::string& name) {
+        return mapElement(refTo(lib->addInterface(name, guidOf(300), TKIND_RECORD, 0)));
     };
-    EXPECT_EQ(special("tagPOINT").javaType, "com.corlith.kovra.win32.POINT");
-    EXPECT_EQ(special("tagRECT").boxedType, "com.corlith.kovra.win32.POINT");
-    EXPECT_FALSE(special("tagRECT").isPrimitive);
-    const ParamInfo hwnd = special("wireHWND");
+    auto dispatch = [&](const std::string& name) {
+        return mapElement(refTo(lib->addInterface(name, guidOf(301), TKIND_DISPATCH, 0)));
+    };
+    EXPECT_EQ(record("tagPOINT").javaType, "com.corlith.kovra.win32.POINT");
+    const ParamInfo rect = record("tagRECT");
+    EXPECT_EQ(rect.boxedType, "com.corlith.kovra.win32.POINT");
+    EXPECT_FALSE(rect.isPrimitive);
+    const ParamInfo hwnd = record("wireHWND");
     EXPECT_EQ(hwnd.javaType + " " + hwnd.boxedType, "long java.lang.Long");
     EXPECT_TRUE(hwnd.isPrimitive);
-    EXPECT_EQ(special("wireHDC").javaType, "long");
-    // Exact, case-sensitive names only.
-    EXPECT_EQ(special("tagrect").javaType, "tagrect");
-    EXPECT_EQ(special("WIREHWND").javaType, "WIREHWND");
+    EXPECT_EQ(hwnd.vt, VT_USERDEFINED);
+    EXPECT_EQ(record("wireHDC").javaType, "long");
+    // Exact, case-sensitive names only: another record is an int, an interface keeps its name.
+    EXPECT_EQ(record("tagrect").javaType, "int");
+    EXPECT_EQ(dispatch("tagrect").javaType, "tagrect");
+    EXPECT_EQ(dispatch("WIREHWND").javaType, "WIREHWND");
 }
 
 TEST_F(TypeMappingTest, PlainCodesAndPointerDepth) {
@@ -257,7 +261,10 @@ TEST_F(TypeMappingTest, UserDefinedTypesWithoutJavaFormBecomeIUnknown) {
         const unsigned index = lib->addInterface("IAuto", guidOf(40 + flags), TKIND_INTERFACE, flags);
         EXPECT_EQ(mapElement(refTo(index)).javaType, "IAuto");
     }
-    EXPECT_TRUE(generator.referencedTypes.empty());
+    // Only those are queued for generation.
+    std::vector<std::string> queued;
+    for (const TypeEntry& e : generator.referencedTypes) queued.push_back(e.name);
+    EXPECT_THAT(queued, ElementsAre("IAuto", "IAuto", "IAuto"));
 }
 
 TEST_F(TypeMappingTest, ContextFollowsTheReferencedType) {
@@ -334,7 +341,8 @@ TEST_F(TypeMappingTest, CoClassTypesAreRecordedWithTheirInterfaces) {
     EXPECT_EQ(entry.progId, "Widget");
     EXPECT_EQ(entry.typeLibPath, "");
     EXPECT_EQ(entry.typeLib.get(), lib.get());
-    EXPECT_THAT(namesAndKinds(generator), ElementsAre("IWidget 1", "_WidgetEvents 3"));
+    // The coclass is queued as well, as every user-defined type a member uses.
+    EXPECT_THAT(namesAndKinds(generator), ElementsAre("IWidget 1", "Widget 0", "_WidgetEvents 3"));
 
     // Met again: still one entry.
     mapElement(ptr(refTo(widget)));
@@ -362,7 +370,7 @@ TEST_F(TypeMappingTest, RecordedChangesMadeAgainLeaveTheSetsAsTheChangesDid) {
     later.registerType(lib->info(iWidget), 2);
     later.registerType(lib->info(color), 0);
     later.replay(recorded);
-    EXPECT_THAT(namesAndKinds(later), ElementsAre("IWidget 2", "WidgetColor 0"));
+    EXPECT_THAT(namesAndKinds(later), ElementsAre("IWidget 2", "Widget 0", "WidgetColor 0"));
     ASSERT_EQ(later.coClasses.size(), 1u);
     EXPECT_EQ(later.coClasses.begin()->progId, "Widget");
     EXPECT_THAT(later.referencedLibs, ElementsAre("WidgetLib"));
@@ -370,7 +378,7 @@ TEST_F(TypeMappingTest, RecordedChangesMadeAgainLeaveTheSetsAsTheChangesDid) {
     // A fresh run ends as the recording run did.
     TypeRecorder fresh;
     fresh.replay(recorded);
-    EXPECT_THAT(namesAndKinds(fresh), ElementsAre("IWidget 0"));
+    EXPECT_THAT(namesAndKinds(fresh), ElementsAre("IWidget 0", "Widget 0"));
     EXPECT_EQ(fresh.referencedTypes.size(), generator.referencedTypes.size());
 }
 
