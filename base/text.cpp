@@ -169,4 +169,13 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
+std::string listText(const std::vector<std::string>& items, std::string_view last) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? last : std::string_view(", ");
+        text += items[i];
+    }
+    return text;
+}
+
 }  // namespace tessivar

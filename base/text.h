@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessivar {
 
@@ -41,6 +42,9 @@ void appendParts(std::string& out, const Parts&... parts) {
 }
 
 // Replaces every occurrence of `from` (non-empty) by `to`, left to right, never rescanning `to`.
+// "a", "a and b", "a, b and c": the items joined by ", " and `last` before the last one.
+std::string listText(const std::vector<std::string>& items, std::string_view last = " and ");
+
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 
 }  // namespace tessivar

@@ -2,42 +2,15 @@
 #include "engine/library_run.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "base/guid_text.h"
+#include "base/near_names.h"
 #include "base/text.h"
 #include "mapping/path_names.h"
 #include "typelib/class_lookups.h"
 
 namespace tessivar {
 namespace {
-
-// "a", "a and b", "a, b and c".
-std::string namesText(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-        text += printableName(names[i]);
-    }
-    return text;
-}
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Levenshtein distance over code units, ignoring ASCII case; two rows, so memory is linear in `b`.
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> previous(b.size() + 1), current(b.size() + 1);
-    std::iota(previous.begin(), previous.end(), std::size_t{0});
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t change = previous[j - 1] + (lowerAscii(a[i - 1]) == lowerAscii(b[j - 1]) ? 0 : 1);
-            current[j] = std::min({change, previous[j] + 1, current[j - 1] + 1});
-        }
-        std::swap(previous, current);
-    }
-    return previous[b.size()];
-}
 
 // Why a type of these attributes gets no file, or nothing when it gets one.
 const char* whyLeftOut(const TypeAttr& attr) {
@@ -93,20 +66,6 @@ std::vector<std::size_t> matchingTypes(const std::vector<LibraryType>& types, co
     return exact.empty() ? folded : exact;
 }
 
-std::vector<std::string> closestNames(const std::string& name, const std::vector<std::string>& names,
-                                      std::size_t most) {
-    std::vector<std::pair<std::size_t, std::size_t>> ranked;  // distance, index
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const bool seen = std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
-                          names.begin() + static_cast<std::ptrdiff_t>(i);
-        if (!seen) ranked.emplace_back(editDistance(name, names[i]), i);
-    }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> closest;
-    for (std::size_t i = 0; i < ranked.size() && i < most; ++i) closest.push_back(names[ranked[i].second]);
-    return closest;
-}
-
 std::vector<std::string> unknownTypeErrors(const std::vector<LibraryType>& types, const std::string& path,
                                            const std::vector<std::string>& chosen) {
     std::vector<std::string> names;
@@ -115,9 +74,10 @@ std::vector<std::string> unknownTypeErrors(const std::vector<LibraryType>& types
     for (const std::string& name : chosen) {
         if (!matchingTypes(types, name).empty()) continue;
         std::string text = path + " has no type named " + printableName(name);
-        const std::vector<std::string> closest = closestNames(name, names);
+        std::vector<std::string> closest = closestNames(name, names);
+        for (std::string& near : closest) near = printableName(near);
         if (!closest.empty())
-            text += (closest.size() == 1 ? "; the closest name is " : "; the closest names are ") + namesText(closest);
+            text += (closest.size() == 1 ? "; the closest name is " : "; the closest names are ") + listText(closest);
         errors.push_back(text + ".");
     }
     return errors;

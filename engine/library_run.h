@@ -26,11 +26,6 @@ std::vector<LibraryType> libraryTypes(const TypeLib& lib);
 // ignoring ASCII case; empty when none does.
 std::vector<std::size_t> matchingTypes(const std::vector<LibraryType>& types, const std::string& name);
 
-// Up to `most` of `names` closest to `name` by edit distance ignoring ASCII case, closest first; equally
-// close names keep their order in `names`, and a name is given once.
-std::vector<std::string> closestNames(const std::string& name, const std::vector<std::string>& names,
-                                      std::size_t most = 3);
-
 // One message per chosen name that no type of the library (the file `path`) has, naming the closest ones.
 std::vector<std::string> unknownTypeErrors(const std::vector<LibraryType>& types, const std::string& path,
                                            const std::vector<std::string>& chosen);

@@ -17,16 +17,6 @@ bool readTypeAttr(const std::shared_ptr<const TypeInfo>& info, TypeAttr& attr) {
     return info && info->typeAttr(attr) == kOk;
 }
 
-// "a", "a and b", "a, b and c".
-std::string listText(const std::vector<std::string>& items) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
-        text += items[i];
-    }
-    return text;
-}
-
 std::string libraryText(const LibraryRef& lib) {
     std::string text = guidText(lib.guid) + " " + std::to_string(lib.majorVersion) + "." +
                        std::to_string(lib.minorVersion);

@@ -45,14 +45,6 @@ std::vector<std::string> shownNames(const ClassSource& source) {
     return names;
 }
 
-// "A, B and C" of the names, for a message.
-std::string namesText(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-    return text;
-}
-
 // The name the command is about, or nothing after telling the user why there is none. Names match
 // ignoring case when no name matches exactly.
 std::optional<std::string> chosenName(const ClassSource& source, const ClassChoice& choice, ConsoleUi& ui) {
@@ -68,7 +60,7 @@ std::optional<std::string> chosenName(const ClassSource& source, const ClassChoi
     const NameLookup lookup = lookUpName(shownNames(source), wanted);
     if (!lookup.found.empty()) return lookup.found;
     if (!lookup.sameButCase.empty()) {
-        ui.error(wanted + " matches " + namesText(lookup.sameButCase) + " when case is ignored: give one of them exactly.");
+        ui.error(wanted + " matches " + listText(lookup.sameButCase) + " when case is ignored: give one of them exactly.");
         return std::nullopt;
     }
     if (fileMode)

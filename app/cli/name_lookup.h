@@ -22,7 +22,4 @@ NameLookup lookUpName(const std::vector<std::string>& names, std::string_view wa
 // " Did you mean A, B or C?" for the near names of a lookup; empty without any.
 std::string didYouMean(const std::vector<std::string>& near);
 
-// Edit distance folding ASCII letters (insert, delete, replace, swap two neighbours: one edit each); texts longer than `limit` bytes count as `limit` + 1 away.
-std::size_t editDistanceIgnoringCase(std::string_view a, std::string_view b, std::size_t limit);
-
 }  // namespace tessivar

@@ -90,15 +90,10 @@ TEST(NameLookup, ExactFirstThenIgnoringCaseThenNearNames) {
     }
 }
 
-TEST(NameLookup, SuggestionTextAndDistanceBounds) {
+TEST(NameLookup, SuggestionText) {
     EXPECT_EQ(didYouMean({}), "");
     EXPECT_EQ(didYouMean({"A"}), " Did you mean A?");
     EXPECT_EQ(didYouMean({"A", "B", "C"}), " Did you mean A, B or C?");
-    EXPECT_EQ(editDistanceIgnoringCase("kitten", "SITTING", 10), 3u);
-    EXPECT_EQ(editDistanceIgnoringCase("", "abc", 10), 3u);
-    EXPECT_EQ(editDistanceIgnoringCase("Widgte", "widget", 10), 1u);  // a swap is one edit
-    EXPECT_EQ(editDistanceIgnoringCase("ab", "ba", 10), 1u);
-    EXPECT_EQ(editDistanceIgnoringCase(std::string(11, 'a'), "a", 10), 11u);  // past the limit: limit + 1
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The names a library run's types are chosen by: matching and the closest names for an unknown one.
+// The names a library run's types are chosen by, and the errors for unknown ones.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,29 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-TEST(ClosestNamesTest, ByEditDistanceIgnoringCase) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> names;
-        std::vector<std::string> closest;
-    };
-    const Case cases[] = {
-        {"ifoo", {"IBar", "IFoo", "Foo"}, {"IFoo", "Foo", "IBar"}},
-        // Equally close names keep their order; at most three.
-        {"a", {"b", "c", "d", "e"}, {"b", "c", "d"}},
-        {"abc", {"xbc", "abx", "axc", "abcd"}, {"xbc", "abx", "axc"}},
-        // A name met twice is given once.
-        {"x", {"y", "y", "z"}, {"y", "z"}},
-        {"anything", {}, {}},
-        {"", {"ab", "a"}, {"a", "ab"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(closestNames(c.name, c.names), c.closest);
-    }
-    EXPECT_THAT(closestNames("kitten", {"sitting", "mitten", "kitchen"}, 1), ElementsAre("mitten"));
-}
 
 TEST(MatchingTypesTest, ExactNameFirstThenIgnoringAsciiCase) {
     auto lib = MemoryTypeLib::create("Lib", guidOf(1));
