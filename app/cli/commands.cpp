@@ -87,11 +87,22 @@ bool reportMissingCoClass(const std::string& name, const ClassView& view, const 
     return true;
 }
 
-// The run's summary line, when the options ask for one.
-void noteSummary(const GenerateOptions& options, const RequestOutcome& outcome, bool failed, ConsoleUi& ui) {
-    if (!options.summarySince) return;
-    const auto elapsed = std::chrono::steady_clock::now() - *options.summarySince;
-    ui.note(runSummary(outcome, std::chrono::duration<double>(elapsed).count()), failed);
+// Runs the request and tells how it went: `nothingText` when no run completed and nothing else was told,
+// then the summary line when the options ask for one. It failed when an error was told, a file could not
+// be written, no run completed or a type lost something.
+int runGeneration(ClassSource& source, const RequestSnapshot& snap, const GenerateOptions& options, FileSystem& files,
+                  SettingsStore& store, ConsoleUi& ui, const Emitters& emitters, const std::string& nothingText) {
+    CliHost host(source, ui);
+    const int errorsBefore = ui.errors();
+    const RequestOutcome outcome = runRequest(host, snap, Services{files, *source.registry, *source.loader, store, ui}, emitters);
+    if (outcome.completedRuns == 0 && ui.errors() == errorsBefore) ui.error(nothingText);
+    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
+                        outcome.incompleteTypes > 0;
+    if (options.summarySince) {
+        const auto elapsed = std::chrono::steady_clock::now() - *options.summarySince;
+        ui.note(runSummary(outcome, std::chrono::duration<double>(elapsed).count()), failed);
+    }
+    return failed ? kExitFailure : kExitSuccess;
 }
 
 // A library run: every type of the file, or the chosen ones. Unknown names are wrong usage, told before
@@ -116,16 +127,9 @@ int generateLibrary(ClassSource& source, const GenerateOptions& options, const G
     snap.libraryPath = source.typeLibFile;
     snap.chosenTypes = options.types;
 
-    CliHost host(source, ui);
-    const int errorsBefore = ui.errors();
-    const RequestOutcome outcome = runRequest(host, snap, Services{files, *source.registry, *source.loader, store, ui}, emitters);
-    if (outcome.completedRuns == 0 && ui.errors() == errorsBefore)
-        ui.error(options.types.empty() ? "No type of " + source.typeLibFile + " gets a Java file: nothing was generated."
-                                       : "None of the chosen types gets a Java file: nothing was generated.");
-    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
-                        outcome.incompleteTypes > 0;
-    noteSummary(options, outcome, failed, ui);
-    return failed ? kExitFailure : kExitSuccess;
+    return runGeneration(source, snap, options, files, store, ui, emitters,
+                         options.types.empty() ? "No type of " + source.typeLibFile + " gets a Java file: nothing was generated."
+                                               : "None of the chosen types gets a Java file: nothing was generated.");
 }
 
 // The settings options by their names, for the messages about their values.
@@ -238,7 +242,7 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
 
     RequestSnapshot snap;
     snap.classes = source.classes;
-    for (const ClassEntry* e : shownOrder(source.classes)) snap.shownNames.push_back(e->progId);
+    snap.shownNames = shownNames(source);
     snap.classIndex = static_cast<int>(std::find(snap.shownNames.begin(), snap.shownNames.end(), *name) -
                                        snap.shownNames.begin());
     snap.interfaces = view.interfaces;
@@ -247,19 +251,10 @@ int generate(ClassSource& source, const GenerateOptions& options, const Generato
     snap.generateAll = options.all;
     snap.mavenBuildFile = options.maven;
 
-    CliHost host(source, ui);
     if (options.all) ui.progress(0, snap.classes.size());
-    const int errorsBefore = ui.errors();
-    const RequestOutcome outcome = runRequest(host, snap, Services{files, *source.registry, *source.loader, store, ui}, emitters);
-
-    if (outcome.completedRuns == 0 && ui.errors() == errorsBefore) {
-        ui.error(options.all ? "No coclass of " + source.typeLibFile + " implements an interface: nothing was generated."
-                             : *name + " implements no interface: nothing was generated.");
-    }
-    const bool failed = ui.errors() > errorsBefore || outcome.outputFailures > 0 || outcome.completedRuns == 0 ||
-                        outcome.incompleteTypes > 0;
-    noteSummary(options, outcome, failed, ui);
-    return failed ? kExitFailure : kExitSuccess;
+    return runGeneration(source, snap, options, files, store, ui, emitters,
+                         options.all ? "No coclass of " + source.typeLibFile + " implements an interface: nothing was generated."
+                                     : *name + " implements no interface: nothing was generated.");
 }
 
 namespace {
