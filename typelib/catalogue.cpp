@@ -73,10 +73,6 @@ std::vector<std::string> shownClassNames(const ClassCatalogue& catalogue) {
     return names;
 }
 
-}  // namespace tessivar
-
-namespace tessivar {
-
 std::vector<RegisteredTypeLib> ReadRegisteredTypeLibs(Registry& registry) {
     std::vector<RegisteredTypeLib> libraries;
     std::unique_ptr<RegKey> typeLibs;

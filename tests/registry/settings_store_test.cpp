@@ -250,10 +250,10 @@ TEST(SettingsFile, ASaveOfTheValuesItHoldsWritesNothing) {
 
     // The same values in lines a save would write otherwise (line ends, spelling of a name, quoting, a
     // missing last line end): the file is rewritten as every save writes it.
-    for (const std::string& text : {"[Software\\Ostrelle\\Kovra_Trial]\r\nPath=/opt/kovra\r\n",
-                                    "[Software\\Ostrelle\\Kovra_Trial]\npath=/opt/kovra\n",
-                                    "[Software\\Ostrelle\\Kovra_Trial]\nPath = /opt/kovra\n",
-                                    "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/kovra"}) {
+    for (const char* text : {"[Software\\Ostrelle\\Kovra_Trial]\r\nPath=/opt/kovra\r\n",
+                         "[Software\\Ostrelle\\Kovra_Trial]\npath=/opt/kovra\n",
+                         "[Software\\Ostrelle\\Kovra_Trial]\nPath = /opt/kovra\n",
+                         "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/kovra"}) {
         config.setContents(text);
         ASSERT_TRUE(store.write("Path", "/opt/kovra"));
         EXPECT_EQ(config.contents(), "[Software\\Ostrelle\\Kovra_Trial]\nPath=/opt/kovra\n") << text;
