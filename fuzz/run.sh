@@ -12,7 +12,7 @@ all=(pe_resource_fuzzer typelib_fuzzer generate_fuzzer reg_export_fuzzer wine_re
 build=$root/build/fuzz
 wine_libs=${WINE_LIBDIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DTESSIVAR_FUZZ=ON -DTESSIVAR_TESTS=OFF -DTESSIVAR_SANITIZE=ON \
+  -DTESSIVAR_FUZZ=ON -DTESSIVAR_TESTS=OFF -DTESSIVAR_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
 cmake --build "$build" --target "${targets[@]}"
 cd "$build"

@@ -17,34 +17,52 @@ mapfile -t files < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x0
 
 wineserver -p </dev/null >/dev/null 2>&1 || true  # one server for all the runs, stopped at the end
 trap 'wineserver -k 2>/dev/null || true' EXIT
-compared=0 identical=0 different=0 known=0 skipped=0
-# compare_one LINUX-PATH RESOURCE-ID LABEL: dumps one library both ways and compares the texts.
+# compare_one LINUX-PATH RESOURCE-ID LABEL: dumps one library both ways and compares the texts; the verdict
+# (skipped, identical, known or different) goes to LABEL.verdict, with the line to print after it.
 compare_one() {
   local path=$1 id=$2 name=$3 winpath prc wrc
   winpath="Z:$(printf '%s' "$path" | tr / '\\')"
   if [ "$id" != 1 ]; then path="$path\\$id"; winpath="$winpath\\$id"; fi
   "$portable" dump "$path" --search-folder "$libdir" -o "$out/$name.portable" 2>/dev/null; prc=$?
   wine "$windows" dump "$winpath" -o "Z:$(printf '%s' "$out/$name.windows" | tr / '\\')" 2>/dev/null; wrc=$?
-  if [ $prc -ne 0 ] && [ $wrc -ne 0 ]; then skipped=$((skipped + 1)); rm -f "$out/$name".*; return; fi
-  compared=$((compared + 1))
+  if [ $prc -ne 0 ] && [ $wrc -ne 0 ]; then rm -f "$out/$name".*; echo skipped > "$out/$name.verdict"; return; fi
   if [ $prc -eq 0 ] && [ $wrc -eq 0 ] && cmp -s "$out/$name.portable" "$out/$name.windows"; then
-    identical=$((identical + 1))
+    echo identical > "$out/$name.verdict"
   else
     diff "$out/$name.portable" "$out/$name.windows" > "$out/$name.diff" 2>&1 || true
     if grep -q "^$name " "$root/scripts/platform-differences.txt"; then
-      known=$((known + 1))
-      echo "KNOWN DIFFERENCE: $name (see scripts/platform-differences.txt and $out/$name.diff)"
+      printf 'known\nKNOWN DIFFERENCE: %s (see scripts/platform-differences.txt and %s)\n' "$name" "$out/$name.diff"
     else
-      different=$((different + 1))
-      echo "DIFFERENT: $name (portable exit $prc, windows exit $wrc; see $out/$name.diff)"
-    fi
+      printf 'different\nDIFFERENT: %s (portable exit %s, windows exit %s; see %s)\n' "$name" $prc $wrc "$out/$name.diff"
+    fi > "$out/$name.verdict"
   fi
 }
+# As many comparisons at a time as there are processors.
+labels=() running=0
+queue() {
+  labels+=("$3")
+  if ((running >= $(nproc))); then wait -n; running=$((running - 1)); fi
+  compare_one "$@" &
+  running=$((running + 1))
+}
 for f in "${files[@]}"; do
-  for id in 1 2 3; do compare_one "$libdir/$f" "$id" "${f}_$id"; done
+  for id in 1 2 3; do queue "$libdir/$f" "$id" "${f}_$id"; done
 done
 for f in "$root"/tests/fixtures/tlb/*; do
-  for id in 1 2 3; do compare_one "$f" "$id" "fixture_$(basename "$f")_$id"; done
+  for id in 1 2 3; do queue "$f" "$id" "fixture_$(basename "$f")_$id"; done
+done
+wait
+compared=0 identical=0 different=0 known=0 skipped=0
+for name in "${labels[@]}"; do
+  verdict=$(head -n 1 "$out/$name.verdict")
+  tail -n +2 "$out/$name.verdict"
+  rm -f "$out/$name.verdict"
+  case $verdict in
+    skipped) skipped=$((skipped + 1)) ;;
+    identical) compared=$((compared + 1)) identical=$((identical + 1)) ;;
+    known) compared=$((compared + 1)) known=$((known + 1)) ;;
+    *) compared=$((compared + 1)) different=$((different + 1)) ;;
+  esac
 done
 echo "compared $compared type libraries: $identical identical, $known known differences, $different different ($skipped resource numbers absent in both)"
 [ "$different" -eq 0 ]

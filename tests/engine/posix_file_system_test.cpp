@@ -21,6 +21,7 @@
 
 #include "engine/posix/posix_file_system.h"
 #include "engine/source_file.h"
+#include "support/fakes.h"
 
 namespace tessivar::test {
 namespace {
@@ -28,11 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
-
-struct FailureLog : OutputFailureSink {
-    void outputFailed(const std::string& path, const std::string& what) override { failures.push_back(path + " " + what); }
-    std::vector<std::string> failures;
-};
 
 // Writes to regular files fail with EFBIG past `bytes` while it lives (SIGXFSZ ignored meanwhile).
 class FileSizeLimit {

@@ -16,11 +16,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct FailureLog : OutputFailureSink {
-    void outputFailed(const std::string& path, const std::string& what) override { failures.push_back(path + " " + what); }
-    std::vector<std::string> failures;
-};
-
 TEST(SourceFile, WritesExactBytesAndReplacesExistingFiles) {
     MemoryFileSystem fs;
     fs.addFile("/work/A.java", "old content that is longer");

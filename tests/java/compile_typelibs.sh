@@ -47,7 +47,8 @@ for lib in "${inputs[@]}"; do
   generated=$((generated + 1))
   find "$dest/src" -name '*.java' > "$work/$name.sources"
   count=$(wc -l < "$work/$name.sources")
-  if "$javac" -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 10000 -proc:none -d "$dest/classes" \
+  # Each javac run is short: the JIT's quick tier alone and the serial collector take a third off its time.
+  if "$javac" -J-XX:TieredStopAtLevel=1 -J-XX:+UseSerialGC -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 10000 -proc:none -d "$dest/classes" \
        -cp "$work/runtime/kovra.jar" "@$work/$name.sources" > "$work/$name.javac.log" 2>&1; then
     echo "ok $name: $count files$note"
   else

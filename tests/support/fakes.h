@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/file_system.h"
+#include "engine/source_file.h"
 #include "engine/settings_store.h"
 #include "engine/user_interface.h"
 #include "typelib/registry.h"
@@ -46,6 +47,12 @@ inline std::string slashed(std::string text) {
 #endif
     return text;
 }
+
+// Each output failure as "PATH WHAT".
+struct FailureLog : OutputFailureSink {
+    void outputFailed(const std::string& path, const std::string& what) override { failures.push_back(path + " " + what); }
+    std::vector<std::string> failures;
+};
 
 struct LoggedMessage {
     std::string text, caption;

@@ -29,8 +29,7 @@ struct Msft {
     std::size_t firstRecord(int index) const { return members(index) + 4; }
 };
 
-// Index of a type in features64.tlb by its position in the IDL.
-enum FeatureType { kColour = 0, kIWidget = 4, kIBasics = 5, kIWidget2 = 7 };
+using enum testing::FeatureType;
 
 Bytes fixture(const char* name) { return testing::readBytes(testing::fixturePath(name)); }
 

@@ -30,6 +30,9 @@ inline std::string sourcePath(const std::string& relative) {
 }
 inline std::string fixturePath(const std::string& name) { return sourcePath("tests/fixtures/tlb/" + name); }
 
+// Index of a type in features64.tlb by its position in the IDL.
+enum FeatureType : unsigned { kColour = 0, kIWidget = 4, kIBasics = 5, kIWidget2 = 7 };
+
 constexpr const char* kWineLibDir = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 inline std::string wineLibPath(const std::string& name) { return hostPath(std::string(kWineLibDir) + "/" + name); }
 

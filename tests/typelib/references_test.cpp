@@ -12,7 +12,7 @@
 namespace tessivar {
 namespace {
 
-constexpr unsigned kIWidget = 4;
+using enum testing::FeatureType;
 
 // The name of the base IWidget's dispatch view reports (IDispatch from stdole2), or the failure.
 std::string dispatchBaseOf(reader::FileTypeLibLoader& loader, const std::string& path, HResult& hr) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Same output from both builds: `generate --all` over every type library of the wine64 package that has
 # coclasses, by the portable build (our reader) and by the Windows build under Wine (the platform's reader).
+# The runs save no settings: the other tests of the Windows build may use the settings key meanwhile.
 # Allowed differences: the path in the "// from TypeLib at " line, the runtime path in build.xml (the same
 # folder in each build's spelling) and path separators in log lines. Exits 77 when a build is missing.
 # Usage: compare-generation.sh PORTABLE_TESSIVAR WINDOWS_TESSIVAR_EXE WORK_DIR
@@ -36,7 +37,7 @@ normalised_log() {
 # Runs the Windows build into $out/windows and compares; the differences go to $out/{files,log}.diff.
 windows_run_matches() {
   rm -rf "$out/windows"
-  generate_all_windows "$windows" "$libdir/$lib" "$out/windows" "$work/kovra" > "$out/windows.log" 2>&1
+  generate_all_windows "$windows" "$libdir/$lib" "$out/windows" "$work/kovra" --no-save > "$out/windows.log" 2>&1
   wrc=$?
   local files_differ logs_differ
   diff <(normalised_tree "$out/portable") <(normalised_tree "$out/windows") > "$out/files.diff"
@@ -56,7 +57,7 @@ compared=0 same=0 different=0 none=0
 for lib in "${libs[@]}"; do
   out=$work/$lib
   mkdir -p "$out"
-  generate_all_portable "$portable" "$libdir/$lib" "$out/portable" "$work/kovra" > "$out/portable.log" 2>&1
+  generate_all_portable "$portable" "$libdir/$lib" "$out/portable" "$work/kovra" --no-save > "$out/portable.log" 2>&1
   prc=$?
   windows_run_matches
   matched=$?
