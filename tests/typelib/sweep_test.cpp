@@ -214,8 +214,8 @@ bool sweepMayRun() {
     return filter.find_first_of("*?-") != std::string::npos || filter.find("Sweep") != std::string::npos;
 }
 
-// The files of the package that hold a type library.
-std::vector<std::string> libraryFiles() {
+// The files of the package that hold a type library; with `before`, those whose names sort before it.
+std::vector<std::string> libraryFiles(const std::string& before = {}) {
     std::vector<std::string> names;
     if (!sweepMayRun()) return names;
     std::error_code ec;
@@ -223,6 +223,7 @@ std::vector<std::string> libraryFiles() {
         const std::string ext = entry.path().extension().string();
         if (ext != ".tlb" && ext != ".dll" && ext != ".ocx" && ext != ".exe") continue;
         const std::string name = entry.path().filename().string();
+        if (!before.empty() && name >= before) continue;
         if (ext == ".tlb" || !librariesIn(name).empty()) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
@@ -444,8 +445,7 @@ void sweepCorruptions(Sweeper& sweeper, const Library& lib, std::size_t count, s
 // Whether a file before `fileName` in the package's order holds the same image: several modules carry
 // one type library, and that image is swept with the first of them only.
 bool sweptWithAnEarlierFile(const std::string& fileName, reader::Bytes image) {
-    for (const std::string& earlier : libraryFiles()) {
-        if (earlier >= fileName) break;
+    for (const std::string& earlier : libraryFiles(fileName)) {
         for (const Library& other : librariesIn(earlier)) {
             const reader::Bytes held = imageOf(other);
             if (held.size() == image.size() && std::equal(held.begin(), held.end(), image.begin())) return true;
