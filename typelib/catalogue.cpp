@@ -12,7 +12,6 @@ namespace tessivar {
 namespace {
 
 constexpr std::size_t kNameBuffer = 260;   // the enumeration's name buffer, zero included
-constexpr std::size_t kValueBuffer = 260;
 
 std::unique_ptr<RegKey> openBelow(const RegKey& parent, const std::string& path) {
     std::unique_ptr<RegKey> key;
@@ -23,7 +22,7 @@ std::unique_ptr<RegKey> openBelow(const RegKey& parent, const std::string& path)
 // The default value's text, or nothing when the read fails.
 std::optional<std::string> readDefault(const RegKey& key) {
     RegValue value;
-    if (key.queryValue("", kValueBuffer, value) != kRegSuccess) return std::nullopt;
+    if (key.queryValue("", kLookupValueBuffer, value) != kRegSuccess) return std::nullopt;
     return value.text();
 }
 

@@ -10,7 +10,6 @@ namespace tessivar {
 namespace {
 
 constexpr std::size_t kKeyPathBuffer = 128;  // the formatted key path with its terminating zero
-constexpr std::size_t kValueBuffer = 260;    // MAX_PATH: longer values are not read
 
 // Each locale is tried for a 32-bit registration first, then for a 64-bit one: a 64-bit system
 // registers its libraries under win64 only, and a lookup of win32 alone finds nothing there.
@@ -33,11 +32,11 @@ std::optional<std::string> libraryKeyPath(const std::string& guid, const std::st
 // expanded text would not fit the buffer.
 std::optional<std::string> readPath(const Registry& registry, const RegKey& key) {
     RegValue value;
-    if (key.queryValue("", kValueBuffer, value) != kRegSuccess) return std::nullopt;
+    if (key.queryValue("", kLookupValueBuffer, value) != kRegSuccess) return std::nullopt;
     std::string text = value.text();
     if (value.type == REG_EXPAND_SZ) {
         text = registry.expandEnvironment(text);
-        if (text.size() + 1 > kValueBuffer) return std::nullopt;
+        if (text.size() + 1 > kLookupValueBuffer) return std::nullopt;
     }
     return text;
 }
@@ -74,8 +73,8 @@ HResult FindInterfaceTypeLibPath(Registry& registry, const Guid& iid, std::strin
     const auto interfaceKey = openClassesKey(registry, interfacePath);
     if (!interfaceKey) return result(path);
     RegValue guid, version;
-    if (interfaceKey->queryValue("", kValueBuffer, guid) != kRegSuccess ||
-        interfaceKey->queryValue("Version", kValueBuffer, version) != kRegSuccess)
+    if (interfaceKey->queryValue("", kLookupValueBuffer, guid) != kRegSuccess ||
+        interfaceKey->queryValue("Version", kLookupValueBuffer, version) != kRegSuccess)
         return result(path);
 
     for (const LibraryKeySuffix& suffix : kLibraryKeys) {
