@@ -6,14 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset windows
-cmake --build --preset windows
 export WINEDEBUG=-all WINEPREFIX="$(pwd)/build/windows/wineprefix"
 # A server left running in the prefix (by a benchmark, say) is stopped first: waiting for it to end would
 # wait for good while the prefix's services keep it busy.
 wineserver -k 2>/dev/null || true
-# The test prefix is made once before the tests, so its first start does not count against a test's time.
-wineboot -i >/dev/null 2>&1 || true
-timeout 120 wineserver -w || wineserver -k 2>/dev/null || true
+# The test prefix is made once before the tests, so its first start does not count against a test's time;
+# it is made while the build runs, as making it mostly waits.
+{ wineboot -i || true; timeout 120 wineserver -w || wineserver -k || true; } </dev/null >/dev/null 2>&1 &
+prefix=$!
+cmake --build --preset windows
+wait $prefix
 # One server and the prefix's services for the whole run, started here with no tie to any test's output:
 # a server that a test starts keeps that test's output open, and ctest waits for it as long as it runs.
 wineserver -p </dev/null >/dev/null 2>&1
