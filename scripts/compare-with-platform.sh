@@ -38,10 +38,10 @@ compare_one() {
   fi
 }
 # As many comparisons at a time as there are processors.
-labels=() running=0
+labels=() running=0 processors=$(nproc)
 queue() {
   labels+=("$3")
-  if ((running >= $(nproc))); then wait -n; running=$((running - 1)); fi
+  if ((running >= processors)); then wait -n; running=$((running - 1)); fi
   compare_one "$@" &
   running=$((running + 1))
 }

@@ -71,7 +71,8 @@ protected:
         int status = 0;
         // A short javac run: the JIT's quick tier alone and the serial collector start and end it sooner.
         const std::string output =
-            run(std::string(TESSIVAR_JAVAC) + " -J-XX:TieredStopAtLevel=1 -J-XX:+UseSerialGC -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 1000 -proc:none -d " +
+            run(std::string(TESSIVAR_JAVAC) + " -J-XX:TieredStopAtLevel=1 -J-XX:+UseSerialGC" +
+                    " -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 1000 -proc:none -d " +
                     (destination / "classes").string() + " -cp " + (work / "runtime" / "kovra.jar").string() + " @" +
                     (destination / "sources.txt").string(),
                 status);

@@ -30,6 +30,7 @@ done
 # Each library gets a package of its own, so that one javac run compiles them all: starting javac once
 # rather than once per library takes most of the time off.
 generated=0 failed=0 names=()
+declare -A notes
 for lib in "${inputs[@]}"; do
   name=$(basename "$lib")
   dest="$work/out/$name"
@@ -49,25 +50,25 @@ for lib in "${inputs[@]}"; do
   fi
   generated=$((generated + 1))
   names+=("$name")
-  echo "$note" > "$work/$name.note"
+  notes[$name]=$note
   find "$dest/src" -name '*.java' > "$work/$name.sources"
 done
 
 if ((generated > 0)); then
   for name in "${names[@]}"; do cat "$work/$name.sources"; done > "$work/all.sources"
   # The JIT's quick tier alone and the serial collector: a quarter less time for this run.
-  "$javac" -J-XX:TieredStopAtLevel=1 -J-XX:+UseSerialGC -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 100000 -proc:none -d "$work/classes" \
-    -cp "$work/runtime/kovra.jar" "@$work/all.sources" > "$work/javac.log" 2>&1
+  "$javac" -J-XX:TieredStopAtLevel=1 -J-XX:+UseSerialGC -encoding UTF-8 -nowarn -Xlint:none -Xmaxerrs 100000 \
+    -proc:none -d "$work/classes" -cp "$work/runtime/kovra.jar" "@$work/all.sources" > "$work/javac.log" 2>&1
   javac_status=$?
   # Each error line starts with the path of its file, which tells its library.
   for name in "${names[@]}"; do
     count=$(wc -l < "$work/$name.sources")
-    errors=$(grep -F "$work/out/$name/" "$work/javac.log" | grep -c ': error:')
-    if ((errors == 0)); then
-      echo "ok $name: $count files$(cat "$work/$name.note")"
+    errors=$(grep -F "$work/out/$name/" "$work/javac.log" | grep ': error:')
+    if [ -z "$errors" ]; then
+      echo "ok $name: $count files${notes[$name]}"
     else
-      echo "JAVAC FAILED $name: $count files, $errors errors (log: $work/javac.log)"
-      grep -F "$work/out/$name/" "$work/javac.log" | grep ': error:' | sed 's/^.*: error: //' | sort | uniq -c | sort -rn | head -5
+      echo "JAVAC FAILED $name: $count files, $(printf '%s\n' "$errors" | wc -l) errors (log: $work/javac.log)"
+      printf '%s\n' "$errors" | sed 's/^.*: error: //' | sort | uniq -c | sort -rn | head -5
       failed=$((failed + 1))
     fi
   done

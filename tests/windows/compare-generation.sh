@@ -20,10 +20,8 @@ mapfile -t libs < <(cd "$libdir" && { ls *.tlb; grep -laiP 'T\x00Y\x00P\x00E\x00
 # "== file" header. One awk for all the files: a process or two per file took most of the test's time.
 normalised_tree() {
   [ -d "$1" ] || return 0
-  local files
-  files=$(cd "$1" && find . -type f | LC_ALL=C sort)
-  printf '%s\n' "$files"
-  (cd "$1" && printf '%s\n' "$files" | tr '\n' '\0' |
+  (cd "$1" && find . -type f | LC_ALL=C sort)
+  (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z |
     FROM="$(winpath "$work/kovra")\\kovra.jar" TO="$work/kovra/kovra.jar" xargs -0r awk '
       FNR == 1 { print "== " FILENAME }
       /^\/\/ from TypeLib at / { next }
