@@ -67,9 +67,10 @@ class PosixOutputFile : public OutputFile {
 public:
     enum class Kind { Nameless, Named, Direct };
 
-    PosixOutputFile(int fd, Kind kind, std::string target, std::string folder, std::string temporary)
+    PosixOutputFile(int fd, Kind kind, std::string target, std::string folder, std::string temporary,
+                    PosixFileSystem::MadeFiles* made = nullptr)
         : fd_(fd), kind_(kind), target_(std::move(target)), folder_(std::move(folder)),
-          temporary_(std::move(temporary)) {}
+          temporary_(std::move(temporary)), made_(made) {}
     ~PosixOutputFile() override {
         if (fd_ < 0) return;
         ::close(fd_);
@@ -88,10 +89,17 @@ public:
         if (fd_ < 0) return ok_;
         ok_ = flush() && ok_;
         // Where nothing stands at the target yet, the file takes its name at once, in one step; else it
-        // is named beside it and renamed over it.
-        if (ok_ && kind_ == Kind::Nameless && !linkNameless(fd_, target_)) {
-            temporary_ = linkNamelessBeside(fd_, folder_);
-            if (temporary_.empty()) failed(errno);
+        // is named beside it and renamed over it. A file this file system made itself is first removed
+        // instead: it did not exist before, so nothing older is lost if the process dies in between, and
+        // the file system need not write the new bytes out before the rename.
+        if (ok_ && kind_ == Kind::Nameless) {
+            if (made_ && made_->madeHere(target_)) (void)::unlink(target_.c_str());
+            if (linkNameless(fd_, target_)) {
+                if (made_) made_->add(target_);
+            } else {
+                temporary_ = linkNamelessBeside(fd_, folder_);
+                if (temporary_.empty()) failed(errno);
+            }
         }
         // A full disk may show only here (delayed allocation, network file systems).
         if (::close(fd_) != 0 && ok_) failed(errno);
@@ -131,6 +139,7 @@ private:
     int fd_;
     Kind kind_;
     std::string target_, folder_, temporary_;
+    PosixFileSystem::MadeFiles* made_;
     bool ok_ = true;
     std::string failure_;
     std::string buffer_;
@@ -276,7 +285,17 @@ std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& p
         return nullptr;
     }
     if (keepMode) (void)::fchmod(fd, existing.st_mode & 0777);
-    return std::make_unique<PosixOutputFile>(fd, kind, target, folder, temporary);
+    return std::make_unique<PosixOutputFile>(fd, kind, target, folder, temporary, &made_);
+}
+
+bool PosixFileSystem::MadeFiles::madeHere(const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    return paths_.contains(path);
+}
+
+void PosixFileSystem::MadeFiles::add(const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    paths_.insert(path);
 }
 
 std::string PosixFileSystem::currentDirectory() {

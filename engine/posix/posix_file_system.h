@@ -4,6 +4,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 #include "engine/file_system.h"
 
@@ -24,6 +25,17 @@ public:
     std::string lastFailure() override;
     bool staysWithin(const std::string& folder, const std::string& root) override;
 
+    // The files this file system gave a name that nothing stood at before.
+    class MadeFiles {
+    public:
+        bool madeHere(const std::string& path);
+        void add(const std::string& path);
+
+    private:
+        std::mutex lock_;
+        std::unordered_set<std::string> paths_;
+    };
+
 private:
     // Removes stale replacement files from a folder the first time this file system writes there.
     void cleanFolderOnce(const std::string& folder);
@@ -31,6 +43,7 @@ private:
     bool namelessFiles_;
     std::mutex cleanedLock_;  // the dialog's worker and tests may write from several threads
     std::set<std::string> cleaned_;
+    MadeFiles made_;
 };
 
 }  // namespace tessivar

@@ -137,6 +137,25 @@ TEST_P(PosixReplace, TargetIsReplacedAtCloseKeepingItsPermissions) {
     EXPECT_THAT(names(), ElementsAre("A.java", "B.java"));
 }
 
+// A request writes some files more than once: each rewrite of a file it made itself takes its place
+// whole, keeps the permissions, and leaves nothing beside it; one never closed leaves the last.
+TEST_P(PosixReplace, FileMadeInThisRunIsRewrittenWhole) {
+    for (const std::string text : {"one", "two, longer", "3"}) {
+        auto file = files.openForWriting(at("A.java"));
+        ASSERT_NE(file, nullptr);
+        EXPECT_TRUE(file->write(text) && file->close());
+        EXPECT_EQ(bytesOf("A.java"), text);
+        fs::permissions(at("A.java"), fs::perms(0640));
+    }
+    {
+        auto unfinished = files.openForWriting(at("A.java"));
+        ASSERT_TRUE(unfinished && unfinished->write("dropped"));
+    }
+    EXPECT_EQ(bytesOf("A.java"), "3");
+    EXPECT_EQ(modeOf("A.java"), 0640u);
+    EXPECT_THAT(names(), ElementsAre("A.java"));
+}
+
 TEST_P(PosixReplace, SymbolicLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
     put("outside.txt", "keep");
     fs::create_directory(at("dest"));
