@@ -1,6 +1,8 @@
 // Escaping of outside texts for Java string literals, line comments and Javadoc comments.
 #include "mapping/java_text.h"
 
+#include <algorithm>
+
 namespace tessivar {
 namespace {
 
@@ -34,6 +36,11 @@ void addOctalEscape(std::string& out, unsigned char c) {
 }  // namespace
 
 std::string javaStringText(std::string_view text) {
+    // Most texts are names with nothing to escape.
+    if (std::none_of(text.begin(), text.end(), [](char c) {
+            return c == '"' || c == '\\' || c == '\xE2' || isControl(static_cast<unsigned char>(c));
+        }))
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

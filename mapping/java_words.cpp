@@ -88,27 +88,28 @@ std::size_t utf8Sequence(std::string_view s, std::size_t pos, char32_t& cp) {
     return length;
 }
 
-// The character rule: every character that cannot be part of an identifier becomes '_'.
+// The character rule: every character that cannot be part of an identifier becomes '_'. Each character
+// gives itself or one '_', so the text is rewritten in place, never growing.
 std::string identifierCharacters(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
+    std::string out(name);
+    std::size_t n = 0;
     for (std::size_t i = 0; i < name.size();) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c < 0x80) {
-            out += isAsciiIdentifierPart(c) ? static_cast<char>(c) : '_';
+            out[n++] = isAsciiIdentifierPart(c) ? static_cast<char>(c) : '_';
             ++i;
             continue;
         }
         char32_t cp = 0;
         const std::size_t length = utf8Sequence(name, i, cp);
         if (length == 0 || inNonIdentifierRange(cp)) {
-            out += '_';
+            out[n++] = '_';
             i += length == 0 ? 1 : length;
             continue;
         }
-        out.append(name, i, length);
-        i += length;
+        for (const std::size_t end = i + length; i < end;) out[n++] = name[i++];
     }
+    out.resize(n);
     return out;
 }
 
@@ -149,6 +150,10 @@ std::string javaIdentifier(std::string_view name, JavaNameUse use) {
     std::string id = identifierCharacters(name);
     if (use == JavaNameUse::NamePart) return id;
     if (!startsIdentifier(id)) id.insert(0, 1, '_');
+    return clearOfReservedWords(std::move(id), use);
+}
+
+std::string clearOfReservedWords(std::string id, JavaNameUse use) {
     if (isJavaReservedWord(id) || isAvoided(id, use)) id.insert(0, 1, '_');
     return id;
 }

@@ -31,4 +31,8 @@ enum class JavaNameUse {
 //   member names (ReservedNames) and the methods every proxy declares (getTypeInfoToken).
 std::string javaIdentifier(std::string_view name, JavaNameUse use);
 
+// The last of those steps alone, for `id` made of identifier characters that can start one (a prefix of
+// the generator's own followed by a NamePart).
+std::string clearOfReservedWords(std::string id, JavaNameUse use);
+
 }  // namespace tessivar

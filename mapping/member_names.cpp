@@ -17,7 +17,7 @@ std::string accessorName(UsedNames& usedNames, std::string_view verb, const std:
     const std::string part = javaIdentifier(property, JavaNameUse::NamePart);
     std::string name(verb);
     appendParts(name, part, suffix);
-    name = javaIdentifier(name, JavaNameUse::Method);
+    name = clearOfReservedWords(std::move(name), JavaNameUse::Method);
     const bool changed = part != property || name.size() != verb.size() + part.size() + suffix.size();
     if (changes && changed) changes->emplace_back(property, name);
     usedNames.insert(name);
