@@ -32,7 +32,14 @@ void writeCoClassFile(EmitRun& run, const ClassEntry& entry, const std::string& 
     const std::string progId = progIdFromClsid(run.registry(), clsid);
     if (!(attr.wTypeFlags & TYPEFLAG_FCANCREATE)) return;
 
-    const JavaFileLocation location = javaFileIn(run, folder, typeName(type));
+    const std::string name = typeName(type);
+    const JavaFileLocation location = javaFileIn(run, folder, name);
+    // Names made safe for Java can meet: the file another type of this class run wrote stays.
+    if (markFileWritten(run, location)) {
+        run.logLine("Left out " + printableName(name) + ": its Java file " + location.path +
+                    " was written for another type of the same Java name.");
+        return;
+    }
     run.logLine("Generating CoClass interface: " + location.path);
     const std::unique_ptr<OutputText> opened = run.openFile(location.path);
     if (!opened->isOpen()) return;

@@ -14,7 +14,7 @@ void generateDispatchInterface(EmitRun& run, TypeEntry entry, const std::string&
 
     const JavaFileLocation location =
         javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);
-    if (markFileWritten(run, entry, location)) return;
+    if (markFileWritten(run, location)) return;
     run.ensureFolder(location.folder);
     run.logLine("Generating Dispatch interface: " + location.path);
     const std::unique_ptr<OutputText> opened = run.openFile(location.path);

@@ -39,7 +39,7 @@ void writeEnumInterface(EmitRun& run, TypeEntry& entry) {
         javaFileLocation(run, run.sourceRoot, run.currentLibName, entry.name);
     run.ensureFolder(location.folder);
     run.logLine("Generating enum interface: " + location.path);
-    if (markFileWritten(run, entry, location)) return;
+    if (markFileWritten(run, location)) return;
 
     const std::unique_ptr<OutputText> opened = run.openFile(location.path);
     if (!opened->isOpen()) return;

@@ -40,7 +40,7 @@ void generateListenerInterface(EmitRun& run, TypeEntry entry, const std::string&
 
     const JavaFileLocation location =
         javaFileLocation(run, sourceRoot, run.currentLibName, entry.name);
-    if (markFileWritten(run, entry, location)) return;
+    if (markFileWritten(run, location)) return;
     run.ensureFolder(location.folder);
     run.logLine("Generating stub: " + location.path);
 

@@ -99,10 +99,10 @@ TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location) {
     return entry;
 }
 
-bool markFileWritten(TypeRecorder& recorder, const TypeEntry& entry, const JavaFileLocation& location) {
+bool markFileWritten(TypeRecorder& recorder, const JavaFileLocation& location) {
     // The key is the file's own path: two libraries' types of one name are two files, and two names
     // that are made safe into one file name are one file.
-    TypeEntry keyed = entry;
+    TypeEntry keyed;
     keyed.name = location.path;
     return recorder.markWritten(keyed, "");
 }

@@ -58,6 +58,6 @@ TypeEntry javaNamed(TypeEntry entry, const JavaFileLocation& location);
 
 // markWritten keyed by the file's folder and safe name, so one file per folder and type is written and
 // same-named types of two libraries are both written. True when the file was written before in this run.
-bool markFileWritten(TypeRecorder& recorder, const TypeEntry& entry, const JavaFileLocation& location);
+bool markFileWritten(TypeRecorder& recorder, const JavaFileLocation& location);
 
 }  // namespace tessivar

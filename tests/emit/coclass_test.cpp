@@ -5,6 +5,7 @@
 #include <map>
 
 #include "engine/wrapper_generator.h"
+#include "mapping/path_names.h"
 #include "emit/coclass.h"
 #include "base/guid_text.h"
 #include "base/text.h"
@@ -149,6 +150,18 @@ TEST_F(CoClassTest, SameClsidFromCatalogueAndParameterGivesOneFile) {
     generator.coClasses.insert(ClassEntry{"", lower(kWidgetClsid), "Widget", "", lib});
     writeCoClasses(generator);
     EXPECT_EQ(ui.log.size(), 1u);
+}
+
+// A library's names may become one Java name: a coclass never replaces the file another type of the
+// class run wrote, and says so.
+TEST_F(CoClassTest, FileOfAnotherTypeOfTheSameJavaNameStays) {
+    addCatalogueClass(kWidgetClsid);
+    files.files[kWidgetFile] = "the proxy";
+    EXPECT_FALSE(markFileWritten(generator, javaFileLocation(generator, "/out/src", "WidgetLib", "Widget")));
+    writeCoClasses(generator);
+    EXPECT_EQ(files.file(kWidgetFile), "the proxy");
+    EXPECT_THAT(ui.log, ElementsAre(std::string("Left out Widget: its Java file ") + kWidgetFile +
+                                    " was written for another type of the same Java name."));
 }
 
 TEST_F(CoClassTest, UnloadableLibraryIsReportedAndSkipped) {

@@ -87,19 +87,14 @@ TEST_F(LocationTest, HostileNamesStayBelowTheRootAndAreLoggedOnce) {
 }
 
 TEST_F(LocationTest, WrittenKeySeparatesFoldersAndJoinsSameFiles) {
-    TypeEntry entry;
-    entry.name = "WidgetColor";
     const auto first = javaFileLocation(generator, "/out/src", "WidgetLib", "WidgetColor");
     const auto otherLib = javaFileLocation(generator, "/out/src", "GadgetLib", "WidgetColor");
-    EXPECT_FALSE(markFileWritten(generator, entry, first));
-    EXPECT_FALSE(markFileWritten(generator, entry, otherLib));
-    EXPECT_TRUE(markFileWritten(generator, entry, first));
+    EXPECT_FALSE(markFileWritten(generator, first));
+    EXPECT_FALSE(markFileWritten(generator, otherLib));
+    EXPECT_TRUE(markFileWritten(generator, first));
     // Two names made safe into one file name are one file.
-    TypeEntry slash, colon;
-    slash.name = "a/b";
-    colon.name = "a:b";
-    EXPECT_FALSE(markFileWritten(generator, slash, javaFileLocation(generator, "/out/src", "L", slash.name)));
-    EXPECT_TRUE(markFileWritten(generator, colon, javaFileLocation(generator, "/out/src", "L", colon.name)));
+    EXPECT_FALSE(markFileWritten(generator, javaFileLocation(generator, "/out/src", "L", "a/b")));
+    EXPECT_TRUE(markFileWritten(generator, javaFileLocation(generator, "/out/src", "L", "a:b")));
 }
 
 }  // namespace
