@@ -15,6 +15,8 @@ tessivar=$1 jar=$2 javac=$3 work=$4
 shift 4
 
 rm -rf "$work" && mkdir -p "$work/runtime" || exit 1
+# The runs save their settings as a user's do: into a home of their own, not the caller's.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config
 cp "$jar" "$work/runtime/kovra.jar" && : > "$work/runtime/kovra.dll" || exit 1
 
 inputs=()
