@@ -3,7 +3,7 @@
 # With "main", only what building the tool and the sample's wrappers needs (no Wine, no cross compiler).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ ccache pkg-config python3
   libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libxxhash-dev
   openjdk-17-jdk-headless ant
 )
