@@ -36,7 +36,8 @@ void addOctalEscape(std::string& out, unsigned char c) {
 }  // namespace
 
 std::string javaStringText(std::string_view text) {
-    // Most texts are names with nothing to escape.
+    // Most texts are names with nothing to escape: none of the bytes the loop below changes or starts an
+    // escape at (0xE2 begins the line and paragraph separators).
     if (std::none_of(text.begin(), text.end(), [](char c) {
             return c == '"' || c == '\\' || c == '\xE2' || isControl(static_cast<unsigned char>(c));
         }))
