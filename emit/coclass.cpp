@@ -63,6 +63,9 @@ void writeCoClassesOf(EmitRun& run, const ClassEntry& entry) {
     run.ensureFolder(folder);
 
     for (unsigned i = 0, count = lib->typeInfoCount(); i < count; ++i) {
+        // Every class run goes through the whole library, so the kind, which the library tells without
+        // opening the type, passes over the types that are no coclass first.
+        if (TypeKind kind; lib->typeInfoType(i, kind) == kOk && kind != TKIND_COCLASS) continue;
         std::shared_ptr<const TypeInfo> type;
         TypeAttr attr;
         if (lib->typeInfo(i, type) != kOk || !type || type->typeAttr(attr) != kOk) continue;

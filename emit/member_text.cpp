@@ -41,7 +41,7 @@ std::string declarations(const MemberInfo& m, int n, const ParameterNames& names
 
 // What the call passes for a parameter: a primitive boxed, anything else as it is.
 void addArgument(std::string& out, const ParamInfo& p, std::string_view name) {
-    if (p.isPrimitive) appendParts(out, "new ", p.boxedType, "(", name, ")");
+    if (p.isPrimitive) appendParts(out, "new ", p.boxedType(), "(", name, ")");
     else out += name;
 }
 
@@ -59,7 +59,7 @@ void addArgumentArray(std::string& out, const MemberInfo& m, const ParameterName
 // the call gives, any other object cast.
 std::string unboxed(const ParamInfo& r, std::string_view call) {
     std::string value;
-    appendParts(value, "((", r.boxedType, ") ", call, ").", r.javaType, "Value()");
+    appendParts(value, "((", r.boxedType(), ") ", call, ").", r.javaType, "Value()");
     return value;
 }
 
@@ -106,8 +106,8 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
     const bool withArguments = n >= 2;
     std::string value;
     if (r.isPrimitive) value = unboxed(r, call);
-    else if (r.vt == VT_USERDEFINED) value = constructed(r.boxedType, m, call);
-    else value = cast(withArguments ? r.javaType : r.boxedType, call);
+    else if (r.vt == VT_USERDEFINED) value = constructed(r.boxedType(), m, call);
+    else value = cast(withArguments ? r.javaType : r.boxedType(), call);
     // The enumerator of a call without arguments is handed over as a java.util.Enumeration.
     if (isNewEnum(r.name) && !withArguments) value = enumeration(value);
     addLine(out, "        return ", value, ";");
@@ -135,8 +135,8 @@ void addGetStatement(std::string& out, const MemberInfo& m, int n, const Paramet
     // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
     else if (r.isPrimitive) value = unboxed(r, call);
     else if (r.vt == VT_USERDEFINED) value = constructed(r.javaType, m, call);
-    else if (isNewEnum(r.name)) value = enumeration(cast(n < 2 ? "IUnknown" : r.boxedType, call));
-    else value = cast(r.boxedType, call);
+    else if (isNewEnum(r.name)) value = enumeration(cast(n < 2 ? "IUnknown" : r.boxedType(), call));
+    else value = cast(r.boxedType(), call);
     addLine(out, "        return ", value, ";");
 }
 

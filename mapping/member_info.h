@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "typelib/typelib_api.h"
@@ -15,9 +16,12 @@ struct ParamInfo {
     std::int32_t kind = 0;        // for a user-defined type, the kind of the referenced type
     bool isPrimitive = false;     // a Java primitive, boxed in argument arrays; clear when byRef >= 1
     std::string javaType;         // the declared Java type
-    std::string boxedType;        // the wrapper class of a primitive, else javaType; empty for void
+    const char* boxedName = nullptr;  // the wrapper class of a primitive ("" for void), a text of the type table
     std::int32_t byRef = 0;       // pointer levels left; 1 or more means passed in a Ref holder
     std::string name;
+
+    // The wrapper class of a primitive, else javaType; empty for void.
+    std::string_view boxedType() const { return boxedName ? std::string_view(boxedName) : std::string_view(javaType); }
 };
 
 struct MemberInfo {

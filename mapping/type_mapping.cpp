@@ -193,17 +193,17 @@ void applyVarType(ParamInfo& info) {
     const VarTypeRow& row = rowFor(info.vt);
     info.isPrimitive = row.isPrimitive;
     if (row.javaType) info.javaType = row.javaType;
-    if (row.boxedType) info.boxedType = row.boxedType;
-    else info.boxedType = info.javaType;
+    info.boxedName = row.boxedType;
 }
 
 void applySpecialType(ParamInfo& info) {
     const std::string_view type = info.javaType;
     if (type == "tagPOINT" || type == "tagRECT") {
-        info.javaType = info.boxedType = "com.corlith.kovra.win32.POINT";
+        info.javaType = "com.corlith.kovra.win32.POINT";
+        info.boxedName = nullptr;
     } else if (type == "wireHDC" || type == "wireHWND") {
         info.javaType = "long";
-        info.boxedType = "java.lang.Long";
+        info.boxedName = "java.lang.Long";
         info.isPrimitive = true;
     }
 }

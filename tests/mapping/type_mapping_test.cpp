@@ -43,7 +43,7 @@ struct MappingFixture : ::testing::Test {
 
     std::string describe(const std::string& example, const TypeDesc& desc) {
         const ParamInfo p = mapElement(desc);
-        return example + ": vt=" + std::to_string(p.vt) + " javaType=" + p.javaType + " boxedType=" + p.boxedType +
+        return example + ": vt=" + std::to_string(p.vt) + " javaType=" + p.javaType + " boxedType=" + std::string(p.boxedType()) +
                " isPrimitive=" + (p.isPrimitive ? "yes" : "no") + " byRef=" + std::to_string(p.byRef) +
                " holder=" + (p.byRef >= 1 ? refHolderName(p) : "-") + "\n";
     }
@@ -199,7 +199,7 @@ TEST_F(TypeMappingTest, EveryRowOfTheVtTable) {
         const ParamInfo out = mapElement(refTo(resolved));
         EXPECT_EQ(out.vt, row.vt);
         EXPECT_EQ(out.javaType, row.javaType);
-        EXPECT_EQ(out.boxedType, row.boxedType);
+        EXPECT_EQ(out.boxedType(), row.boxedType);
         EXPECT_EQ(out.isPrimitive, row.isPrimitive);
         EXPECT_EQ(out.kind, userDefinedRow ? TKIND_DISPATCH : 0);
         EXPECT_EQ(out.byRef, 0);
@@ -223,10 +223,10 @@ TEST_F(TypeMappingTest, StructureAndHandleNames) {
     };
     EXPECT_EQ(record("tagPOINT").javaType, "com.corlith.kovra.win32.POINT");
     const ParamInfo rect = record("tagRECT");
-    EXPECT_EQ(rect.boxedType, "com.corlith.kovra.win32.POINT");
+    EXPECT_EQ(rect.boxedType(), "com.corlith.kovra.win32.POINT");
     EXPECT_FALSE(rect.isPrimitive);
     const ParamInfo hwnd = record("wireHWND");
-    EXPECT_EQ(hwnd.javaType + " " + hwnd.boxedType, "long java.lang.Long");
+    EXPECT_EQ(hwnd.javaType + " " + std::string(hwnd.boxedType()), "long java.lang.Long");
     EXPECT_TRUE(hwnd.isPrimitive);
     EXPECT_EQ(hwnd.vt, VT_USERDEFINED);
     EXPECT_EQ(record("wireHDC").javaType, "long");
@@ -244,7 +244,7 @@ TEST_F(TypeMappingTest, PlainCodesAndPointerDepth) {
     for (std::uint16_t code : {VT_LPSTR, VT_LPWSTR, VT_CARRAY, VT_NULL}) EXPECT_EQ(mapElement(vt(code)).javaType, "");
     const ParamInfo voidResult = mapElement(vt(VT_VOID));
     EXPECT_EQ(voidResult.javaType, "void");
-    EXPECT_EQ(voidResult.boxedType, "");
+    EXPECT_EQ(voidResult.boxedType(), "");
 }
 
 TEST_F(TypeMappingTest, UserDefinedTypesWithoutJavaFormBecomeIUnknown) {

@@ -383,9 +383,10 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
     }
     const FuncRecord& f = *m.func;
     if (!f.name || maxNames == 0) return kOk;
-    out.push_back(*f.name);
     const std::size_t count =
         dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : f.params.size();
+    out.reserve(std::min<std::size_t>(maxNames, count + 1));
+    out.push_back(*f.name);
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
         if (!f.params[j].name) break;
         out.push_back(*f.params[j].name);
