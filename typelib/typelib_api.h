@@ -104,9 +104,9 @@ struct ArrayDesc;
 // `hreftype` for VT_USERDEFINED.
 struct TypeDesc {
     std::uint16_t vt = VT_EMPTY;
+    HRefType hreftype = 0;
     std::shared_ptr<const TypeDesc> pointee;
     std::shared_ptr<const ArrayDesc> array;
-    HRefType hreftype = 0;
 };
 
 struct ArrayDesc {

@@ -28,33 +28,34 @@ struct ParamRecord {
     std::int32_t defaultValue = -1;  // index into MsftImage::defaultValues, or -1
 };
 
+// Its fields in an order that leaves no gaps: a large library holds tens of thousands.
 struct FuncRecord {
     MemberId memid = 0;
+    std::uint32_t helpContext = 0;
     Text name = nullptr;
     Text docString = nullptr;
-    std::uint32_t helpContext = 0;
     FuncKind funckind = FUNC_PUREVIRTUAL;
     InvokeKind invkind = INVOKE_FUNC;
     std::int32_t callconv = 0;
     std::uint16_t flags = 0;
     std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
     std::int16_t cParamsOpt = 0;
+    bool badDefault = false;  // a default value of a vt VariantCopy refuses
     TypeDesc result;
     std::vector<ParamRecord> params;
-    bool badDefault = false;  // a default value of a vt VariantCopy refuses
 };
 
 struct VarRecord {
     MemberId memid = 0;
+    std::uint32_t helpContext = 0;
     Text name = nullptr;
     Text docString = nullptr;
-    std::uint32_t helpContext = 0;
     VarKind varkind = VAR_PERINSTANCE;
-    std::uint16_t flags = 0;
-    TypeDesc type;
     std::uint32_t oInst = 0;
-    std::optional<Variant> value;  // VAR_CONST
+    std::uint16_t flags = 0;
     bool badValue = false;
+    TypeDesc type;
+    std::optional<Variant> value;  // VAR_CONST
 };
 
 struct ImplRecord {
