@@ -137,6 +137,17 @@ TEST_P(PosixReplace, TargetIsReplacedAtCloseKeepingItsPermissions) {
     EXPECT_THAT(names(), ElementsAre("A.java", "B.java"));
 }
 
+// Small pieces are gathered and large ones go out as they stand: the file has them in the order written.
+TEST_P(PosixReplace, SmallAndLargePiecesKeepTheirOrder) {
+    const std::string large(100000, 'L'), larger(200000, 'M');
+    auto file = files.openForWriting(at("A.java"));
+    ASSERT_NE(file, nullptr);
+    for (const std::string& piece : {std::string("head"), large, std::string(60000, 's'), larger, std::string("}")})
+        ASSERT_TRUE(file->write(piece));
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(bytesOf("A.java"), "head" + large + std::string(60000, 's') + larger + "}");
+}
+
 // A request writes some files more than once: each rewrite of a file it made itself takes its place
 // whole, keeps the permissions, and leaves nothing beside it; one never closed leaves the last.
 TEST_P(PosixReplace, FileMadeInThisRunIsRewrittenWhole) {
