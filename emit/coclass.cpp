@@ -63,8 +63,8 @@ void writeCoClassesOf(EmitRun& run, const ClassEntry& entry) {
     run.ensureFolder(folder);
 
     for (unsigned i = 0, count = lib->typeInfoCount(); i < count; ++i) {
-        // Every class run goes through the whole library, so the kind, which the library tells without
-        // opening the type, passes over the types that are no coclass first.
+        // Every class run looks through the whole library: its kind, which the library gives without
+        // opening the type, passes over each type that is no coclass.
         if (TypeKind kind; lib->typeInfoType(i, kind) == kOk && kind != TKIND_COCLASS) continue;
         std::shared_ptr<const TypeInfo> type;
         TypeAttr attr;

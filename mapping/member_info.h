@@ -16,7 +16,7 @@ struct ParamInfo {
     std::int32_t kind = 0;        // for a user-defined type, the kind of the referenced type
     bool isPrimitive = false;     // a Java primitive, boxed in argument arrays; clear when byRef >= 1
     std::string javaType;         // the declared Java type
-    const char* boxedName = nullptr;  // the wrapper class of a primitive ("" for void), a text of the type table
+    const char* boxedName = nullptr;  // the type table's wrapper class of a primitive, "" for void; null: javaType
     std::int32_t byRef = 0;       // pointer levels left; 1 or more means passed in a Ref holder
     std::string name;
 

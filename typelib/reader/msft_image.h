@@ -21,6 +21,8 @@ constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFF);  // E_UNEXPECT
 // Member and parameter texts are decoded once per image and shared; null means none.
 using Text = const std::string*;
 
+// The fields of the member records are ordered so as to leave no gaps: a large library holds tens of
+// thousands of them.
 struct ParamRecord {
     TypeDesc type;
     Text name = nullptr;
@@ -28,7 +30,6 @@ struct ParamRecord {
     std::int32_t defaultValue = -1;  // index into MsftImage::defaultValues, or -1
 };
 
-// Its fields in an order that leaves no gaps: a large library holds tens of thousands.
 struct FuncRecord {
     MemberId memid = 0;
     std::uint32_t helpContext = 0;
