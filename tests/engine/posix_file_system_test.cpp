@@ -137,7 +137,7 @@ TEST_P(PosixReplace, TargetIsReplacedAtCloseKeepingItsPermissions) {
     EXPECT_THAT(names(), ElementsAre("A.java", "B.java"));
 }
 
-// Small pieces are gathered and large ones go out as they stand: the file has them in the order written.
+// Pieces smaller and larger than the write buffer, mixed: the file holds them in the order written.
 TEST_P(PosixReplace, SmallAndLargePiecesKeepTheirOrder) {
     const std::string large(100000, 'L'), larger(200000, 'M');
     auto file = files.openForWriting(at("A.java"));

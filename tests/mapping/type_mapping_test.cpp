@@ -43,8 +43,9 @@ struct MappingFixture : ::testing::Test {
 
     std::string describe(const std::string& example, const TypeDesc& desc) {
         const ParamInfo p = mapElement(desc);
-        return example + ": vt=" + std::to_string(p.vt) + " javaType=" + p.javaType + " boxedType=" + std::string(p.boxedType()) +
-               " isPrimitive=" + (p.isPrimitive ? "yes" : "no") + " byRef=" + std::to_string(p.byRef) +
+        return example + ": vt=" + std::to_string(p.vt) + " javaType=" + p.javaType +
+               " boxedType=" + std::string(p.boxedType()) + " isPrimitive=" + (p.isPrimitive ? "yes" : "no") +
+               " byRef=" + std::to_string(p.byRef) +
                " holder=" + (p.byRef >= 1 ? refHolderName(p) : "-") + "\n";
     }
 
