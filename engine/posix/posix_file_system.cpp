@@ -68,7 +68,7 @@ public:
     enum class Kind { Nameless, Named, Direct };
 
     PosixOutputFile(int fd, Kind kind, std::string target, std::string folder, std::string temporary,
-                    PosixFileSystem::MadeFiles* made = nullptr)
+                    PosixFileSystem::Paths* made = nullptr)
         : fd_(fd), kind_(kind), target_(std::move(target)), folder_(std::move(folder)),
           temporary_(std::move(temporary)), made_(made) {}
     ~PosixOutputFile() override {
@@ -93,7 +93,7 @@ public:
         // instead: it did not exist before, so nothing older is lost if the process dies in between, and
         // the file system need not write the new bytes out before the rename.
         if (ok_ && kind_ == Kind::Nameless) {
-            if (made_ && made_->madeHere(target_)) (void)::unlink(target_.c_str());
+            if (made_ && made_->contains(target_)) (void)::unlink(target_.c_str());
             if (linkNameless(fd_, target_)) {
                 if (made_) made_->add(target_);
             } else {
@@ -139,7 +139,7 @@ private:
     int fd_;
     Kind kind_;
     std::string target_, folder_, temporary_;
-    PosixFileSystem::MadeFiles* made_;
+    PosixFileSystem::Paths* made_;
     bool ok_ = true;
     std::string failure_;
     std::string buffer_;
@@ -218,11 +218,7 @@ bool PosixFileSystem::staysWithin(const std::string& folder, const std::string& 
 }
 
 void PosixFileSystem::cleanFolderOnce(const std::string& folder) {
-    {
-        std::lock_guard<std::mutex> guard(cleanedLock_);
-        if (!cleaned_.insert(folder).second) return;
-    }
-    removeStaleReplacementFiles(folder);
+    if (cleaned_.add(folder)) removeStaleReplacementFiles(folder);
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& path) {
@@ -288,14 +284,14 @@ std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& p
     return std::make_unique<PosixOutputFile>(fd, kind, target, folder, temporary, &made_);
 }
 
-bool PosixFileSystem::MadeFiles::madeHere(const std::string& path) {
+bool PosixFileSystem::Paths::contains(const std::string& path) {
     std::lock_guard<std::mutex> guard(lock_);
     return paths_.contains(path);
 }
 
-void PosixFileSystem::MadeFiles::add(const std::string& path) {
+bool PosixFileSystem::Paths::add(const std::string& path) {
     std::lock_guard<std::mutex> guard(lock_);
-    paths_.insert(path);
+    return paths_.insert(path).second;
 }
 
 std::string PosixFileSystem::currentDirectory() {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <mutex>
-#include <set>
 #include <string>
 #include <unordered_set>
 
@@ -25,11 +24,13 @@ public:
     std::string lastFailure() override;
     bool staysWithin(const std::string& folder, const std::string& root) override;
 
-    // The files this file system gave a name that nothing stood at before.
-    class MadeFiles {
+    // Paths this file system has met, asked from any thread: the dialog's worker and tests may write
+    // from several.
+    class Paths {
     public:
-        bool madeHere(const std::string& path);
-        void add(const std::string& path);
+        bool contains(const std::string& path);
+        // False when the path was there already.
+        bool add(const std::string& path);
 
     private:
         std::mutex lock_;
@@ -41,9 +42,8 @@ private:
     void cleanFolderOnce(const std::string& folder);
 
     bool namelessFiles_;
-    std::mutex cleanedLock_;  // the dialog's worker and tests may write from several threads
-    std::set<std::string> cleaned_;
-    MadeFiles made_;
+    Paths cleaned_;  // folders cleaned of stale replacement files
+    Paths made_;     // files given a name that nothing stood at before
 };
 
 }  // namespace tessivar
