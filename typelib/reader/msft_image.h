@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,13 +22,17 @@ constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFF);  // E_UNEXPECT
 // Member and parameter texts are decoded once per image and shared; null means none.
 using Text = const std::string*;
 
-// The fields of the member records are ordered so as to leave no gaps: a large library holds tens of
-// thousands of them.
+// A type as a member record stores it: an inline type code (high bit set) or the offset of an entry of
+// the type description table. Checked when the record is read; MsftImage::typeDesc describes it.
+using EncodedType = std::uint32_t;
+
+// The member records are small, their fields ordered so as to leave no gaps: a large library holds tens
+// of thousands of them.
 struct ParamRecord {
-    TypeDesc type;
     Text name = nullptr;
-    std::uint16_t flags = 0;
+    EncodedType type = 0;
     std::int32_t defaultValue = -1;  // index into MsftImage::defaultValues, or -1
+    std::uint16_t flags = 0;
 };
 
 struct FuncRecord {
@@ -42,8 +47,8 @@ struct FuncRecord {
     std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
     std::int16_t cParamsOpt = 0;
     bool badDefault = false;  // a default value of a vt VariantCopy refuses
-    TypeDesc result;
-    std::vector<ParamRecord> params;
+    EncodedType result = 0;
+    std::span<const ParamRecord> params;  // in its type's `params`
 };
 
 struct VarRecord {
@@ -55,7 +60,7 @@ struct VarRecord {
     std::uint32_t oInst = 0;
     std::uint16_t flags = 0;
     bool badValue = false;
-    TypeDesc type;
+    EncodedType type = 0;
     std::optional<Variant> value;  // VAR_CONST
 };
 
@@ -65,6 +70,11 @@ struct ImplRecord {
 };
 
 struct TypeRecord {
+    TypeRecord() = default;
+    TypeRecord(TypeRecord&&) = default;
+    TypeRecord& operator=(TypeRecord&&) = default;
+    TypeRecord(const TypeRecord&) = delete;  // its functions' params point into `params`
+
     TypeKind kind = TKIND_ENUM;
     Guid guid;
     std::optional<std::string> name;
@@ -81,6 +91,7 @@ struct TypeRecord {
     std::int32_t datatype2 = 0;
     TypeDesc aliasOf;
     std::vector<FuncRecord> funcs;
+    std::vector<ParamRecord> params;  // of all its functions, in their order
     std::vector<VarRecord> vars;
     std::vector<ImplRecord> impls;  // coclasses
     // The first member with each memid (functions before variables): position i < funcs.size() is
@@ -124,6 +135,18 @@ struct MsftImage {
     std::uint16_t pointerSize = 8;
     std::vector<TypeRecord> types;
     std::vector<Variant> defaultValues;  // of the parameters that have one
+    // The entries of the type description table that records refer to, by entry (offset / 8).
+    std::vector<std::shared_ptr<const TypeDesc>> typeDescs;
+
+    // The description of a type a record stores.
+    TypeDesc typeDesc(EncodedType type) const {
+        if (type & 0x80000000u) {
+            TypeDesc td;
+            td.vt = static_cast<std::uint16_t>(type & 0x0FFF);
+            return td;
+        }
+        return *typeDescs[type / 8];
+    }
     std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
     std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
 };

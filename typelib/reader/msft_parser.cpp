@@ -80,6 +80,7 @@ public:
             out.localHrefs.emplace(out.types[i].nameHref, static_cast<std::uint32_t>(i));
         }
         readImports(out.imports);
+        out.typeDescs = std::move(typeDescMemo_);
     }
 
 private:
@@ -177,6 +178,12 @@ private:
             return td;
         }
         return *typeDescEntry(encoded / 8, depth);
+    }
+
+    // A type a record stores, described once to check it (MsftImage::typeDesc describes it again).
+    EncodedType checkedType(std::uint32_t encoded) {
+        (void)typeDesc(encoded, 0);
+        return encoded;
     }
 
     std::shared_ptr<const TypeDesc> typeDescEntry(std::uint32_t index, int depth) {
@@ -355,17 +362,24 @@ private:
         };
 
         t.funcs.resize(funcCount);
+        std::vector<std::size_t> paramEnds(funcCount);
         for (std::uint32_t i = 0; i < funcCount; ++i) {
             std::uint32_t size = 0;
             const std::uint64_t rec = recordAt(i, 24, size, 0xFFFF);
             FuncRecord& f = t.funcs[i];
             f.memid = needI32(arrays + 4ull * i, "member id");
-            readFunction(rec, size, f);
+            readFunction(rec, size, f, t.params);
+            paramEnds[i] = t.params.size();
             const std::int32_t nameOffset = needI32(arrays + 4ull * (n + i), "member name");
             f.name = internedName(nameOffset);
             constexpr int kAccessors = INVOKE_PROPERTYGET | INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF;
             if (nameOffset == -1 && i > 0 && (f.invkind & kAccessors) && (t.funcs[i - 1].invkind & kAccessors))
                 f.name = t.funcs[i - 1].name;
+        }
+        const std::span<const ParamRecord> params(t.params);
+        for (std::uint32_t i = 0; i < funcCount; ++i) {
+            const std::size_t first = i == 0 ? 0 : paramEnds[i - 1];
+            t.funcs[i].params = params.subspan(first, paramEnds[i] - first);
         }
         t.vars.resize(varCount);
         for (std::uint32_t j = 0; j < varCount; ++j) {
@@ -378,7 +392,8 @@ private:
         }
     }
 
-    void readFunction(std::uint64_t rec, std::uint32_t size, FuncRecord& f) {
+    // Reads one function record; its parameters are added to `allParams`.
+    void readFunction(std::uint64_t rec, std::uint32_t size, FuncRecord& f, std::vector<ParamRecord>& allParams) {
         const std::uint32_t resultType = need32(rec + 4, "function record");
         f.flags = static_cast<std::uint16_t>(need32(rec + 8, "function record"));
         f.vtableOffset = static_cast<std::uint16_t>(need16(rec + 12, "function record") & ~1u);
@@ -397,15 +412,14 @@ private:
         f.callconv = static_cast<std::int32_t>((fkccic >> 8) & 0xF);
         if (optionalEnd > 24) f.helpContext = need32(rec + 24, "function record");
         if (optionalEnd > 28) f.docString = internedText(needI32(rec + 28, "function record"));
-        f.result = typeDesc(resultType, 0);
+        f.result = checkedType(resultType);
 
         const std::uint64_t params = rec + size - paramBytes;
         const std::uint64_t defaults = params - defaultBytes;
-        f.params.resize(static_cast<std::size_t>(argCount));
         for (std::int16_t j = 0; j < argCount; ++j) {
-            ParamRecord& p = f.params[static_cast<std::size_t>(j)];
+            ParamRecord& p = allParams.emplace_back();
             const std::uint64_t at = params + 12ull * j;
-            p.type = typeDesc(need32(at, "parameter record"), 0);
+            p.type = checkedType(need32(at, "parameter record"));
             p.name = internedName(needI32(at + 4, "parameter record"));
             p.flags = static_cast<std::uint16_t>(need32(at + 8, "parameter record"));
             if (hasDefaults && (p.flags & PARAMFLAG_FHASDEFAULT)) {
@@ -418,7 +432,7 @@ private:
     }
 
     void readVariable(std::uint64_t rec, std::uint32_t size, VarRecord& v) {
-        v.type = typeDesc(need32(rec + 4, "variable record"), 0);
+        v.type = checkedType(need32(rec + 4, "variable record"));
         v.flags = static_cast<std::uint16_t>(need32(rec + 8, "variable record"));
         v.varkind = static_cast<VarKind>(static_cast<std::int16_t>(need16(rec + 12, "variable record")));
         const std::uint32_t valueField = need32(rec + 16, "variable record");

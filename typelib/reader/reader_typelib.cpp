@@ -317,16 +317,16 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     out.oVft = f.funckind == FUNC_DISPATCH
                    ? 0
                    : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
-    out.elemdescFunc.tdesc = withLevel(f.result, at.depth);
     const MsftImage& image = at.level->lib->image();
+    out.elemdescFunc.tdesc = withLevel(image.typeDesc(f.result), at.depth);
     std::size_t paramCount = f.params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
         if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
-            const TypeDesc& retval = f.params[paramCount - 1].type;
+            const TypeDesc retval = image.typeDesc(f.params[paramCount - 1].type);
             if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
             out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
             --paramCount;
-        } else if (f.result.vt == VT_HRESULT) {
+        } else if (image.typeDesc(f.result).vt == VT_HRESULT) {
             out.elemdescFunc.tdesc = TypeDesc{};
             out.elemdescFunc.tdesc.vt = VT_VOID;
         }
@@ -336,7 +336,7 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     out.params.resize(paramCount);
     for (std::size_t j = 0; j < paramCount; ++j) {
         const ParamRecord& p = f.params[j];
-        out.params[j].tdesc = withLevel(p.type, at.depth);
+        out.params[j].tdesc = withLevel(image.typeDesc(p.type), at.depth);
         out.params[j].paramDesc.flags = p.flags;
         if (p.defaultValue >= 0) out.params[j].paramDesc.defaultValue = image.defaultValues[static_cast<std::size_t>(p.defaultValue)];
     }
@@ -352,7 +352,7 @@ HResult ReaderTypeInfo::varDesc(unsigned index, VarDesc& out) const {
     out.memid = v.memid;
     out.varkind = v.varkind;
     out.wVarFlags = v.flags;
-    out.elemdescVar.tdesc = v.type;
+    out.elemdescVar.tdesc = ref_.lib->image().typeDesc(v.type);
     if (v.varkind == VAR_CONST) out.value = v.value;
     else out.oInst = v.oInst;
     return kOk;
