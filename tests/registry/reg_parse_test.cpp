@@ -115,9 +115,28 @@ TEST(WineRegistryFile, KeysOutOfOrderFindTheirKey) {
                                    "[K\\\\b]\n[K\\\\d]\n[K\\\\C]\n[K\\\\a]\n[K\\\\D]\n[K\\\\B\\\\x]\n[K\\\\e]\n",
                                    root));
     std::vector<std::string> names;
-    for (const auto& [name, key] : root.find("K")->subkeys) names.push_back(name);
+    for (const auto& [name, key] : root.find("K")->subkeys) names.emplace_back(std::string_view(name));
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "C", "d", "e"}));
     EXPECT_TRUE(root.find("k\\B\\X"));
+}
+
+// Names that need no decoding are kept as they stand in the file, the others decoded: lines of either
+// kind, sharing keys with the line before, name the same keys in their own spelling.
+TEST(WineRegistryFile, PlainAndEscapedKeyNamesKeepTheirSpelling) {
+    std::string text = "WINE REGISTRY Version 2\n"
+                       "[Plain\\\\First]\n"
+                       "[Plain\\\\Esc\\x0041ped\\\\Deeper]\n"
+                       "[Plain\\\\EscAped\\\\Deeper\\\\Plainer]\n"
+                       "[Plain\\\\Last\\\\\\\"Quoted\\\"]\n";
+    RegNode root;
+    ASSERT_FALSE(parseWineRegistry(text, root));
+    std::vector<std::string> names;
+    for (const auto& [name, key] : root.find("Plain")->subkeys) names.emplace_back(std::string_view(name));
+    EXPECT_EQ(names, (std::vector<std::string>{"EscAped", "First", "Last"}));
+    EXPECT_TRUE(root.find("plain\\escaped\\DEEPER\\plainer"));
+    const auto& last = root.find("Plain\\Last")->subkeys;
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(std::string_view(last.begin()->first), "\"Quoted\"");
 }
 
 // Values stay in the file's lines until asked for; a lookup gives what storing every line in turn would.

@@ -24,8 +24,8 @@ struct RegParseError {
 inline constexpr std::size_t kMaxRegEntries = 4'000'000;
 
 // A Wine registry file ("WINE REGISTRY Version 2"); its keys go below `root`. Every line is checked,
-// but values are not stored: each key keeps views of its value lines in `bytes`, which must outlive
-// the keys.
+// but values are not stored: each key keeps views of its value lines, and most keys their names, in
+// `bytes`, which must outlive the keys.
 [[nodiscard]] std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& root,
                                                              std::size_t maxEntries = kMaxRegEntries);
 

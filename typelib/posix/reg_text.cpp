@@ -176,7 +176,7 @@ bool Budget::take(std::string& why) {
     return false;
 }
 
-RegNode* KeyPaths::make(std::string_view path, Budget& budget, std::string& why) {
+RegNode* KeyPaths::make(std::string_view path, Budget& budget, std::string& why, std::string_view spelled) {
     std::size_t shared = 0;  // leading keys named byte for byte as in the last path
     for (std::size_t from = 0; shared < ends_.size(); ++shared) {
         const std::size_t end = ends_[shared];  // the names before `from` are known to match
@@ -212,7 +212,11 @@ RegNode* KeyPaths::make(std::string_view path, Budget& budget, std::string& why)
                                                                                    : subkeys.lower_bound(name);
         if (it == subkeys.end() || RegNameLess()(name, it->first)) {
             if (!budget.take(why)) return forget();
-            it = subkeys.emplace_hint(it, std::string(name), std::make_unique<RegNode>());
+            // Spelled as it is, the name stands one place further on for each (doubled) separator before it.
+            const std::size_t from = at + nodes_.size();
+            const std::string_view there = from < spelled.size() ? spelled.substr(from, name.size()) : std::string_view();
+            RegName stored = there == name ? RegName::viewOf(there) : RegName::copyOf(name);
+            it = subkeys.emplace_hint(it, std::move(stored), std::make_unique<RegNode>());
         }
         node = it->second.get();
         nodes_.push_back(node);

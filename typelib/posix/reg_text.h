@@ -77,7 +77,9 @@ struct Budget {
 class KeyPaths {
 public:
     explicit KeyPaths(RegNode& root) : root_(root) {}
-    RegNode* make(std::string_view path, Budget& budget, std::string& why);
+    // `spelled` is the path as the file spells it, which outlives the keys. A new key's name that stands
+    // there as it is, where it would with each separator doubled, is a view of it instead of a copy.
+    RegNode* make(std::string_view path, Budget& budget, std::string& why, std::string_view spelled = {});
 
 private:
     RegNode* forget();

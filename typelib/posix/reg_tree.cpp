@@ -22,6 +22,12 @@ const RegNode* RegNode::find(std::string_view path) const {
     return node;
 }
 
+RegName RegName::copyOf(std::string_view text) {
+    char* copy = new char[text.size()];
+    std::memcpy(copy, text.data(), text.size());
+    return RegName(copy, text.size(), true);
+}
+
 StoredValue::StoredValue(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data, bool removes)
     : block_(new char[name.size() + data.size()]),
       nameSize_(static_cast<std::uint32_t>(name.size())),

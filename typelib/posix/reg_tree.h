@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
@@ -47,9 +48,41 @@ private:
     bool removes_ = false;
 };
 
+// The name of a subkey: a view of the file's text where that spells the name as it is (most names of
+// a Wine file), else a copy of its own. A hive has tens of thousands of keys, so it is kept small.
+class RegName {
+public:
+    // A view of `text`, which must outlive the name.
+    static RegName viewOf(std::string_view text) { return RegName(text.data(), text.size(), false); }
+    static RegName copyOf(std::string_view text);
+
+    RegName(RegName&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+          owned_(std::exchange(other.owned_, false)) {}
+    RegName& operator=(RegName&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(owned_, other.owned_);
+        return *this;
+    }
+    ~RegName() {
+        if (owned_) delete[] data_;
+    }
+
+    operator std::string_view() const { return {data_, size_}; }
+
+private:
+    RegName(const char* data, std::size_t size, bool owned)
+        : data_(data), size_(static_cast<std::uint32_t>(size)), owned_(owned) {}
+
+    const char* data_ = nullptr;
+    std::uint32_t size_ = 0;  // a key name is at most 255 UTF-16 code units
+    bool owned_ = false;
+};
+
 struct RegNode {
     // Each subkey under the name it was first stored with.
-    std::map<std::string, std::unique_ptr<RegNode>, RegNameLess> subkeys;
+    std::map<RegName, std::unique_ptr<RegNode>, RegNameLess> subkeys;
     // Values of a regedit export: every value line in file order while the file is read, then one
     // entry per name sorted by RegNameLess (see settleValues).
     std::vector<StoredValue> values;

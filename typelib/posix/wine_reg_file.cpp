@@ -181,8 +181,8 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
             endRun();
             std::size_t pos = 1;
             if (!readQuoted(line, pos, ']', Escapes::Wine, &path, why)) return fail("key line: " + why);
-            key = keyPaths.make(path, budget, why);  // the time stamp after ']' is not needed
-            if (!key) return fail(why);
+            key = keyPaths.make(path, budget, why, line.substr(1, pos - 2));
+            if (!key) return fail(why);  // the time stamp after ']' is not needed
             continue;
         }
         if (line[0] != '@' && line[0] != '"') return fail("expected a key line, a value line or a comment");
