@@ -60,7 +60,9 @@ private:
 class UnchangedFileSkipper::GatheredFile : public OutputFile {
 public:
     GatheredFile(UnchangedFileSkipper& owner, std::string key, std::string path, const Written& last)
-        : owner_(owner), key_(std::move(key)), path_(std::move(path)), last_(last) {
+        : owner_(owner), key_(std::move(key)), path_(std::move(path)), last_(last),
+          bytes_(std::exchange(owner.gathering_, {})) {
+        bytes_.clear();
         bytes_.reserve(last.digest.size);
     }
     ~GatheredFile() override { close(); }
@@ -80,13 +82,15 @@ public:
         const Digest digest = Digest::of(bytes_);
         if (stillLast && digest == last_.digest) {
             ++owner_.filesLeftAlone_;
-            return ok_ = true;
+            ok_ = true;
+        } else {
+            std::unique_ptr<OutputFile> file = owner_.openTarget(path_, key_);
+            ok_ = file && file->write(bytes_);
+            if (file && !file->close()) ok_ = false;
+            if (ok_) owner_.remember(key_, path_, digest);
+            else failure_ = file ? file->failure() : owner_.target_.lastFailure();
         }
-        std::unique_ptr<OutputFile> file = owner_.openTarget(path_, key_);
-        ok_ = file && file->write(bytes_);
-        if (file && !file->close()) ok_ = false;
-        if (ok_) owner_.remember(key_, path_, digest);
-        else failure_ = file ? file->failure() : owner_.target_.lastFailure();
+        if (bytes_.capacity() > owner_.gathering_.capacity()) owner_.gathering_ = std::move(bytes_);
         return ok_;
     }
 

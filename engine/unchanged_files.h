@@ -63,6 +63,9 @@ private:
     void remember(const std::string& key, const std::string& path, const Digest& digest);
 
     std::unordered_map<std::string, Written> written_;
+    // Room for the bytes of a rewrite, kept from one rewrite to the next: most repeat a size met before,
+    // and memory used again costs a run far less than fresh memory.
+    std::string gathering_;
     std::unordered_set<std::string> folders_;  // as spelt when found or made
     std::uint64_t serial_ = 0;
     int filesWritten_ = 0;
