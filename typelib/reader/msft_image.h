@@ -137,6 +137,8 @@ struct MsftImage {
     std::vector<Variant> defaultValues;  // of the parameters that have one
     // The entries of the type description table that records refer to, by entry (offset / 8).
     std::vector<std::shared_ptr<const TypeDesc>> typeDescs;
+    std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
+    std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
 
     // The description of a type a record stores.
     TypeDesc typeDesc(EncodedType type) const {
@@ -147,8 +149,6 @@ struct MsftImage {
         }
         return *typeDescs[type / 8];
     }
-    std::map<std::uint32_t, ImportRecord> imports;  // by import-info offset
-    std::map<std::int32_t, std::uint32_t> localHrefs;  // name-entry hreftype -> first type index with it
 };
 
 // Limits that bound the work a hostile file can cause.
