@@ -163,7 +163,7 @@ std::optional<RegParseError> parseRegExport(std::string_view bytes, RegRoots& ro
         // Every line is kept until the end, where each name's last assignment wins: sorting once beats
         // looking each name up among what may be a million values of one key.
         if (!budget.take(why)) return fail(why);
-        key->values.push_back(value ? StoredValue(name, *value) : StoredValue::removal(name));
+        key->madeApart().values.push_back(value ? StoredValue(name, *value) : StoredValue::removal(name));
     }
     roots.classesRoot.settleValues();
     roots.localMachine.settleValues();

@@ -57,8 +57,8 @@ void RegNode::settleValues() {
         RegNode* node = pending.back();
         pending.pop_back();
         for (auto& [name, child] : node->subkeys) pending.push_back(child.get());
-        auto& lines = node->values;
-        if (lines.empty()) continue;
+        if (!node->apart || node->apart->values.empty()) continue;
+        auto& lines = node->apart->values;
         std::stable_sort(lines.begin(), lines.end(),
                          [](const StoredValue& a, const StoredValue& b) { return RegNameLess()(a.name(), b.name()); });
         std::vector<StoredValue> settled;

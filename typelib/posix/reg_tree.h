@@ -83,14 +83,22 @@ private:
 struct RegNode {
     // Each subkey under the name it was first stored with.
     std::map<RegName, std::unique_ptr<RegNode>, RegNameLess> subkeys;
-    // Values of a regedit export: every value line in file order while the file is read, then one
-    // entry per name sorted by RegNameLess (see settleValues).
-    std::vector<StoredValue> values;
     // Values of a Wine registry file, read when asked for: the run of value lines below each of this
     // key's key lines, in file order, as views of the file. A key line seldom appears more than once,
-    // so the first run is kept in place.
+    // so the first run is kept in place and any others apart.
     std::string_view valueLines;
-    std::vector<std::string_view> moreValueLines;
+    // What most keys of a hive lack, kept apart from the tens of thousands of keys.
+    struct Apart {
+        std::vector<std::string_view> moreValueLines;
+        // Values of a regedit export: every value line in file order while the file is read, then one
+        // entry per name sorted by RegNameLess (see settleValues).
+        std::vector<StoredValue> values;
+    };
+    std::unique_ptr<Apart> apart;
+    Apart& madeApart() {
+        if (!apart) apart = std::make_unique<Apart>();
+        return *apart;
+    }
 
     // The subkey at a '\'-separated relative path; null when any part is missing or empty.
     // An empty path is this key.

@@ -127,8 +127,9 @@ bool forEachValueLine(std::string_view run, Visit& visit) {
 template <typename Visit>
 bool forEachValueLine(const RegNode& key, Visit&& visit) {
     if (!forEachValueLine(key.valueLines, visit)) return false;
-    for (const std::string_view run : key.moreValueLines)
-        if (!forEachValueLine(run, visit)) return false;
+    if (key.apart)
+        for (const std::string_view run : key.apart->moreValueLines)
+            if (!forEachValueLine(run, visit)) return false;
     return true;
 }
 
@@ -171,7 +172,7 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
         if (key->valueLines.empty())
             key->valueLines = run;
         else
-            key->moreValueLines.push_back(run);
+            key->madeApart().moreValueLines.push_back(run);
         runStart = runEnd = 0;
     };
     for (std::size_t start = lines.offset(); lines.next(line); start = lines.offset()) {
@@ -198,16 +199,19 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
 
 bool findRegValue(const RegNode& key, std::string_view name, RegValue& out) {
     if (!key.valueLines.empty()) return findWineValue(key, name, out);
-    const auto it = std::lower_bound(key.values.begin(), key.values.end(), name,
+    if (!key.apart) return false;
+    const std::vector<StoredValue>& values = key.apart->values;
+    const auto it = std::lower_bound(values.begin(), values.end(), name,
                                      [](const StoredValue& v, std::string_view n) { return RegNameLess()(v.name(), n); });
-    if (it == key.values.end() || RegNameLess()(name, it->name())) return false;
+    if (it == values.end() || RegNameLess()(name, it->name())) return false;
     out = it->value();
     return true;
 }
 
 std::map<std::string, RegValue, RegNameLess> regValues(const RegNode& key) {
     std::map<std::string, RegValue, RegNameLess> values;
-    for (const StoredValue& v : key.values) values.emplace(std::string(v.name()), v.value());
+    if (key.apart)
+        for (const StoredValue& v : key.apart->values) values.emplace(std::string(v.name()), v.value());
     std::string scratch, why;
     std::string_view name;
     forEachValueLine(key, [&](Lines& lines, std::string_view line, std::string_view) {
