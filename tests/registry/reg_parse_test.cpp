@@ -431,6 +431,18 @@ TEST(RegistryLimits, NamesAndDepthAtTheBoundary) {
     expectRefused({"long value name", h + "[K]\n\"" + std::string(16384, 'v') + "\"=\"\"\n", 3,
                    "value name longer than 16383 characters"},
                   true);
+    // The limits count UTF-16 code units, not bytes: 255 two-byte characters make a name that fits, and a
+    // character beyond the BMP takes two units.
+    std::string accented, globes;
+    for (int i = 0; i < 255; ++i) accented += "\\x00e9";
+    for (int i = 0; i < 128; ++i) globes += "\\xd83c\\xdf0e";
+    RegNode accentedOk;
+    EXPECT_FALSE(parseWineRegistry(h + "[" + accented + "]\n\"" + accented + "\"=\"\"\n", accentedOk));
+    expectRefused({"long accented key name", h + "[" + accented + "\\x00e9]\n", 2, "key name longer than 255 characters"},
+                  true);
+    expectRefused({"key name of 256 units in 128 characters", h + "[" + globes + "]\n", 2,
+                   "key name longer than 255 characters"},
+                  true);
 
     std::string deep;
     for (int i = 0; i < 512; ++i) deep += (i ? "\\\\k" : "k");

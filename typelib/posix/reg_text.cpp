@@ -22,7 +22,12 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-std::size_t utf16Length(std::string_view text) { return isAscii(text) ? text.size() : toUtf16(text).size(); }
+// Whether the text takes more than `limit` UTF-16 code units. No character takes more units than its
+// UTF-8 bytes, so a text of no more bytes than that is never counted.
+bool longerInUtf16(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return false;
+    return (isAscii(text) ? text.size() : toUtf16(text).size()) > limit;
+}
 
 // A Wine string with any escapes, decoded through UTF-16 as Wine stores it: \x escapes are code units,
 // so a surrogate pair of two escapes is one character.
@@ -202,7 +207,7 @@ RegNode* KeyPaths::make(std::string_view path, Budget& budget, std::string& why,
             why = "key path deeper than " + std::to_string(kMaxKeyDepth) + " levels";
             return forget();
         }
-        if (utf16Length(name) > kMaxKeyNameChars) {
+        if (longerInUtf16(name, kMaxKeyNameChars)) {
             why = "key name longer than " + std::to_string(kMaxKeyNameChars) + " characters";
             return forget();
         }
@@ -235,7 +240,7 @@ RegNode* KeyPaths::forget() {
 }
 
 bool checkValueName(std::string_view name, std::string& why) {
-    if (utf16Length(name) <= kMaxValueNameChars) return true;
+    if (!longerInUtf16(name, kMaxValueNameChars)) return true;
     why = "value name longer than " + std::to_string(kMaxValueNameChars) + " characters";
     return false;
 }
