@@ -114,6 +114,7 @@ bool readQuoted(std::string_view s, std::size_t& pos, char end, Escapes escapes,
     if (out) out->clear();
     // Most strings are ASCII whose only escapes are \\ and \": those read the same in both forms and
     // are copied here as they stand. Export text is UTF-8 already, so all of it is read here.
+    const bool wine = escapes == Escapes::Wine;
     std::size_t run = pos;  // start of the characters not yet appended
     for (std::size_t i = pos; i < s.size(); ++i) {
         const char c = s[i];
@@ -122,12 +123,14 @@ bool readQuoted(std::string_view s, std::size_t& pos, char end, Escapes escapes,
             pos = i + 1;
             return true;
         }
-        if (escapes == Escapes::Wine && static_cast<unsigned char>(c) >= 0x80) break;
-        if (c != '\\') continue;
-        if (i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
-            if (out) out->append(s.substr(run, i - run));
-            run = ++i;  // the escaped character starts the next run
-        } else if (escapes == Escapes::Wine) {
+        if (c == '\\') {
+            if (i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
+                if (out) out->append(s.substr(run, i - run));
+                run = ++i;  // the escaped character starts the next run
+            } else if (wine) {
+                break;
+            }
+        } else if (wine && static_cast<unsigned char>(c) >= 0x80) {
             break;
         }
     }
