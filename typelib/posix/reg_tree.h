@@ -94,7 +94,8 @@ struct RegNode {
         // entry per name sorted by RegNameLess (see settleValues).
         std::vector<StoredValue> values;
     };
-    std::unique_ptr<Apart> apart;
+    std::unique_ptr<Apart> apart;  // null while the key needs none
+    // The key's block apart, made when first needed.
     Apart& madeApart() {
         if (!apart) apart = std::make_unique<Apart>();
         return *apart;
