@@ -182,8 +182,9 @@ std::optional<RegParseError> parseWineRegistry(std::string_view bytes, RegNode& 
             endRun();
             std::size_t pos = 1;
             if (!readQuoted(line, pos, ']', Escapes::Wine, &path, why)) return fail("key line: " + why);
+            // The path as the line spells it, for the keys' names; the time stamp after ']' is not needed.
             key = keyPaths.make(path, budget, why, line.substr(1, pos - 2));
-            if (!key) return fail(why);  // the time stamp after ']' is not needed
+            if (!key) return fail(why);
             continue;
         }
         if (line[0] != '@' && line[0] != '"') return fail("expected a key line, a value line or a comment");

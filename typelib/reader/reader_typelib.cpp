@@ -318,7 +318,8 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
                    ? 0
                    : static_cast<std::int16_t>((f.vtableOffset * kProcessPointerSize / libPointer) & 0xFFFC);
     const MsftImage& image = at.level->lib->image();
-    out.elemdescFunc.tdesc = withLevel(image.typeDesc(f.result), at.depth);
+    const TypeDesc result = image.typeDesc(f.result);
+    out.elemdescFunc.tdesc = withLevel(result, at.depth);
     std::size_t paramCount = f.params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
         if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
@@ -326,7 +327,7 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
             if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
             out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
             --paramCount;
-        } else if (image.typeDesc(f.result).vt == VT_HRESULT) {
+        } else if (result.vt == VT_HRESULT) {
             out.elemdescFunc.tdesc = TypeDesc{};
             out.elemdescFunc.tdesc.vt = VT_VOID;
         }
