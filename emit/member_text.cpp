@@ -26,8 +26,7 @@ std::string_view resultType(const MemberInfo& m) {
 
 // The declarations of the parameters of the overload that uses n elements, without parentheses. A put's
 // value without a Java type is left out.
-std::string declarations(const MemberInfo& m, int n, const ParameterNames& names) {
-    std::string out;
+void addDeclarations(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     for (int i = 1; i < n && static_cast<std::size_t>(i) < names.size(); ++i) {
         const ParamInfo& p = m.element(i);
         if (m.isPut() && i == n - 1 && p.javaType.empty()) break;
@@ -36,7 +35,6 @@ std::string declarations(const MemberInfo& m, int n, const ParameterNames& names
         else out += refHolderName(p);
         appendParts(out, " ", names[static_cast<std::size_t>(i)]);
     }
-    return out;
 }
 
 // What the call passes for a parameter: a primitive boxed, anything else as it is.
@@ -55,46 +53,49 @@ void addArgumentArray(std::string& out, const MemberInfo& m, const ParameterName
     out += "}";
 }
 
-// The forms of a result: a primitive unboxed, an object of a generated type constructed from the pointer
-// the call gives, any other object cast.
-std::string unboxed(const ParamInfo& r, std::string_view call) {
-    std::string value;
-    appendParts(value, "((", r.boxedType(), ") ", call, ").", r.javaType, "Value()");
-    return value;
-}
-
-std::string constructed(std::string_view type, const MemberInfo& m, std::string_view call) {
-    std::string value;
-    appendParts(value, "new ", type, m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ", call, ")");
-    return value;
-}
-
-std::string cast(std::string_view type, std::string_view call) {
-    std::string value;
-    appendParts(value, "(", type, ") ", call);
-    return value;
-}
-
-std::string enumeration(std::string_view value) {
-    std::string enumerator;
-    appendParts(enumerator, "new com.corlith.kovra.Enumeration(", value, ")");
-    return enumerator;
+// verb("name" alone, or verbN("name", new java.lang.Object[]{...} with the arguments of elements 1 to last:
+// the call up to what follows its arguments.
+void addCallStart(std::string& out, std::string_view verb, const MemberInfo& m, const ParameterNames& names,
+                  bool withArguments, int last) {
+    appendParts(out, verb, withArguments ? "N(\"" : "(\"");
+    appendJavaStringText(out, m.element(0).name);
+    out += '"';
+    if (!withArguments) return;
+    out += ", ";
+    addArgumentArray(out, m, names, 1, last);
 }
 
 // invoke("name") without arguments; invokeN("name", new java.lang.Object[]{...}, count) with them, and
 // then false after the count when no result is wanted.
 std::string invokeCall(const MemberInfo& m, int n, const ParameterNames& names, bool noResult) {
     std::string call;
-    const std::string name = javaStringText(m.element(0).name);
-    if (n < 2) {
-        appendParts(call, "invoke(\"", name, "\")");
-        return call;
-    }
-    appendParts(call, "invokeN(\"", name, "\", ");
-    addArgumentArray(call, m, names, 1, n - 1);
-    appendParts(call, ", ", std::to_string(n - 1), noResult ? ", false)" : ")");
+    addCallStart(call, "invoke", m, names, n >= 2, n - 1);
+    if (n < 2) call += ")";
+    else appendParts(call, ", ", std::to_string(n - 1), noResult ? ", false)" : ")");
     return call;
 }
+
+// get("name") without arguments; getN("name", new java.lang.Object[]{...}) with them.
+std::string getCall(const MemberInfo& m, int n, const ParameterNames& names) {
+    std::string call;
+    addCallStart(call, "get", m, names, n >= 2, n - 1);
+    call += ")";
+    return call;
+}
+
+// The forms of a result: a primitive unboxed, an object of a generated type constructed from the pointer
+// the call gives, any other object cast, and an enumerator handed over as a java.util.Enumeration.
+void addUnboxed(std::string& out, const ParamInfo& r, std::string_view call) {
+    appendParts(out, "((", r.boxedType(), ") ", call, ").", r.javaType, "Value()");
+}
+
+void addConstructed(std::string& out, std::string_view type, const MemberInfo& m, std::string_view call) {
+    appendParts(out, "new ", type, m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ", call, ")");
+}
+
+void addCast(std::string& out, std::string_view type, std::string_view call) { appendParts(out, "(", type, ") ", call); }
+
+constexpr std::string_view kEnumerationStart = "new com.corlith.kovra.Enumeration(";
 
 void addMethodStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const ParamInfo& r = m.element(0);
@@ -104,55 +105,44 @@ void addMethodStatement(std::string& out, const MemberInfo& m, int n, const Para
     }
     const std::string call = invokeCall(m, n, names, false);
     const bool withArguments = n >= 2;
-    std::string value;
-    if (r.isPrimitive) value = unboxed(r, call);
-    else if (r.vt == VT_USERDEFINED) value = constructed(r.boxedType(), m, call);
-    else value = cast(withArguments ? r.javaType : r.boxedType(), call);
     // The enumerator of a call without arguments is handed over as a java.util.Enumeration.
-    if (isNewEnum(r.name) && !withArguments) value = enumeration(value);
-    addLine(out, "        return ", value, ";");
-}
-
-// get("name") without arguments; getN("name", new java.lang.Object[]{...}) with them.
-std::string getCall(const MemberInfo& m, int n, const ParameterNames& names) {
-    std::string call;
-    const std::string name = javaStringText(m.element(0).name);
-    if (n < 2) {
-        appendParts(call, "get(\"", name, "\")");
-        return call;
-    }
-    appendParts(call, "getN(\"", name, "\", ");
-    addArgumentArray(call, m, names, 1, n - 1);
-    call += ")";
-    return call;
+    const bool enumeration = isNewEnum(r.name) && !withArguments;
+    out += "        return ";
+    if (enumeration) out += kEnumerationStart;
+    if (r.isPrimitive) addUnboxed(out, r, call);
+    else if (r.vt == VT_USERDEFINED) addConstructed(out, r.boxedType(), m, call);
+    else addCast(out, withArguments ? r.javaType : r.boxedType(), call);
+    addLine(out, enumeration ? ");" : ";");
 }
 
 void addGetStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
     const ParamInfo& r = m.element(0);
     const std::string call = getCall(m, n, names);
-    std::string value;
-    if (r.vt == VT_DISPATCH) value = cast("DispatchPtr", call);
-    // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
-    else if (r.isPrimitive) value = unboxed(r, call);
-    else if (r.vt == VT_USERDEFINED) value = constructed(r.javaType, m, call);
-    else if (isNewEnum(r.name)) value = enumeration(cast(n < 2 ? "IUnknown" : r.boxedType(), call));
-    else value = cast(r.boxedType(), call);
-    addLine(out, "        return ", value, ";");
+    out += "        return ";
+    if (r.vt == VT_DISPATCH) {
+        addCast(out, "DispatchPtr", call);
+    } else if (r.isPrimitive) {
+        // A handle (wireHWND, wireHDC) keeps vt 29 but is a primitive: unboxed, as methods do, not constructed.
+        addUnboxed(out, r, call);
+    } else if (r.vt == VT_USERDEFINED) {
+        addConstructed(out, r.javaType, m, call);
+    } else if (isNewEnum(r.name)) {
+        out += kEnumerationStart;
+        addCast(out, n < 2 ? "IUnknown" : r.boxedType(), call);
+        out += ")";
+    } else {
+        addCast(out, r.boxedType(), call);
+    }
+    addLine(out, ";");
 }
 
 // put("name", value) for the value alone; putN("name", new java.lang.Object[]{...}, value) with indices.
 void addPutStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {
-    std::string call;
-    const std::string name = javaStringText(m.element(0).name);
-    if (n == 2) {
-        appendParts(call, "put(\"", name, "\", ");
-    } else {
-        appendParts(call, "putN(\"", name, "\", ");
-        addArgumentArray(call, m, names, 1, n - 2);
-        call += ", ";
-    }
-    addArgument(call, m.element(n - 1), putValueName(m, n, names));
-    addLine(out, "        ", call, ");");
+    out += "        ";
+    addCallStart(out, "put", m, names, n != 2, n - 2);
+    out += ", ";
+    addArgument(out, m.element(n - 1), putValueName(m, n, names));
+    addLine(out, ");");
 }
 
 // The wrapper method of the overload that uses n elements. A kind with no Java form gets the start of a
@@ -163,8 +153,9 @@ void addOverload(std::string& out, const MemberInfo& m, const std::string& javaN
         return;
     }
     const ParameterNames names = parameterNames(m, n, {}, changes);
-    addLine(out, "    public ", resultType(m), " ", javaName, "(", declarations(m, n, names),
-            ") throws com.corlith.kovra.COMException {");
+    appendParts(out, "    public ", resultType(m), " ", javaName, "(");
+    addDeclarations(out, m, n, names);
+    addLine(out, ") throws com.corlith.kovra.COMException {");
     if (m.invokeKind == INVOKE_FUNC) addMethodStatement(out, m, n, names);
     else if (m.invokeKind == INVOKE_PROPERTYGET) addGetStatement(out, m, n, names);
     else addPutStatement(out, m, n, names);
@@ -174,8 +165,9 @@ void addOverload(std::string& out, const MemberInfo& m, const std::string& javaN
 }  // namespace
 
 std::string parameterList(const MemberInfo& m, std::initializer_list<std::string_view> taken, NameChanges* changes) {
-    if (!isEmittedKind(m)) return {};
-    return declarations(m, m.emitCount, parameterNames(m, m.emitCount, taken, changes));
+    std::string out;
+    if (isEmittedKind(m)) addDeclarations(out, m, m.emitCount, parameterNames(m, m.emitCount, taken, changes));
+    return out;
 }
 
 void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& member, NameChanges* changes) {

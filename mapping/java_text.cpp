@@ -36,14 +36,20 @@ void addOctalEscape(std::string& out, unsigned char c) {
 }  // namespace
 
 std::string javaStringText(std::string_view text) {
+    std::string out;
+    appendJavaStringText(out, text);
+    return out;
+}
+
+void appendJavaStringText(std::string& out, std::string_view text) {
     // Most texts are names with nothing to escape: none of the bytes the loop below changes or starts an
     // escape at (0xE2 begins the line and paragraph separators).
     if (std::none_of(text.begin(), text.end(), [](char c) {
             return c == '"' || c == '\\' || c == '\xE2' || isControl(static_cast<unsigned char>(c));
-        }))
-        return std::string(text);
-    std::string out;
-    out.reserve(text.size());
+        })) {
+        out += text;
+        return;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (const int separator = unicodeSeparatorAt(text, i)) {
@@ -64,7 +70,6 @@ std::string javaStringText(std::string_view text) {
             out += static_cast<char>(c);
         }
     }
-    return out;
 }
 
 std::string lineCommentText(std::string_view text) {

@@ -11,6 +11,8 @@ namespace tessivar {
 // backslash, CR, LF and tab their escapes, other control characters an octal escape, and the Unicode line
 // and paragraph separators a Unicode escape. Other text is unchanged.
 std::string javaStringText(std::string_view text);
+// javaStringText(text) appended to `out`.
+void appendJavaStringText(std::string& out, std::string_view text);
 
 // `text` as the rest of a "//" comment line: control characters (CR and LF among them) are written as
 // "\xNN", as the log shows them, the Unicode line and paragraph separators by their UTF-8 bytes the same
