@@ -79,10 +79,15 @@ public:
     PosixOutputFile(const PosixOutputFile&) = delete;
     PosixOutputFile& operator=(const PosixOutputFile&) = delete;
 
+    // Small pieces are gathered; a piece that would fill the buffer goes out at once with what is
+    // gathered, without being copied.
     bool write(std::string_view bytes) override {
         if (fd_ < 0 || !ok_) return false;
-        buffer_.append(bytes);
-        return buffer_.size() < kFlushAt || flush();
+        if (buffer_.size() + bytes.size() < kFlushAt) {
+            buffer_.append(bytes);
+            return true;
+        }
+        return flush() && writeAll(bytes);
     }
 
     bool close() override {
@@ -116,18 +121,21 @@ private:
     static constexpr std::size_t kFlushAt = 1 << 16;
 
     bool flush() {
-        std::size_t done = 0;
-        while (done < buffer_.size()) {
-            const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        const bool ok = writeAll(buffer_);
+        buffer_.clear();
+        return ok;
+    }
+
+    bool writeAll(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 failed(n < 0 ? errno : ENOSPC);  // a write that takes nothing has no room left
-                buffer_.clear();
                 return false;
             }
-            done += static_cast<std::size_t>(n);
+            bytes.remove_prefix(static_cast<std::size_t>(n));
         }
-        buffer_.clear();
         return true;
     }
 
