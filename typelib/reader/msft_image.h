@@ -6,7 +6,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "typelib/reader/byte_reader.h"
@@ -19,8 +18,10 @@ namespace tessivar::reader {
 constexpr HResult kBadVarType = static_cast<HResult>(0x80020008);  // DISP_E_BADVARTYPE
 constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFF);  // E_UNEXPECTED
 
-// Member and parameter texts are decoded once per image and shared; null means none.
-using Text = const std::string*;
+// Member and parameter texts are decoded once per image and shared: a number that MsftImage::text turns
+// into the text, or kNoText. A number, not a pointer, as a large library holds tens of thousands.
+using Text = std::uint32_t;
+constexpr Text kNoText = 0;
 
 // A type as a member record stores it: an inline type code (high bit set) or the offset of an entry of
 // the type description table. Checked when the record is read; MsftImage::typeDesc describes it.
@@ -29,7 +30,7 @@ using EncodedType = std::uint32_t;
 // The member records are small, their fields ordered so as to leave no gaps: a large library holds tens
 // of thousands of them.
 struct ParamRecord {
-    Text name = nullptr;
+    Text name = kNoText;
     EncodedType type = 0;
     std::int32_t defaultValue = -1;  // index into MsftImage::defaultValues, or -1
     std::uint16_t flags = 0;
@@ -38,24 +39,28 @@ struct ParamRecord {
 struct FuncRecord {
     MemberId memid = 0;
     std::uint32_t helpContext = 0;
-    Text name = nullptr;
-    Text docString = nullptr;
-    FuncKind funckind = FUNC_PUREVIRTUAL;
-    InvokeKind invkind = INVOKE_FUNC;
-    std::int32_t callconv = 0;
+    Text name = kNoText;
+    Text docString = kNoText;
+    const ParamRecord* firstParam = nullptr;  // in its type's `params`
+    EncodedType result = 0;
+    std::uint16_t paramCount = 0;  // the file's count is a non-negative 16-bit number
     std::uint16_t flags = 0;
     std::uint16_t vtableOffset = 0;  // bytes, in the library's pointer size, writer bit cleared
     std::int16_t cParamsOpt = 0;
+    // The kinds and the calling convention take three and four bits of the file's record.
+    std::uint8_t funckind = FUNC_PUREVIRTUAL;
+    std::uint8_t invkind = INVOKE_FUNC;
+    std::uint8_t callconv = 0;
     bool badDefault = false;  // a default value of a vt VariantCopy refuses
-    EncodedType result = 0;
-    std::span<const ParamRecord> params;  // in its type's `params`
+
+    std::span<const ParamRecord> params() const { return {firstParam, paramCount}; }
 };
 
 struct VarRecord {
     MemberId memid = 0;
     std::uint32_t helpContext = 0;
-    Text name = nullptr;
-    Text docString = nullptr;
+    Text name = kNoText;
+    Text docString = kNoText;
     VarKind varkind = VAR_PERINSTANCE;
     std::uint32_t oInst = 0;
     std::uint16_t flags = 0;
@@ -124,8 +129,10 @@ struct MsftImage {
     MsftImage& operator=(MsftImage&&) = default;
     MsftImage(const MsftImage&) = delete;  // records point into `texts`
 
-    // Decoded names and strings by table and offset; node-based so that records can point into it.
-    std::unordered_map<std::int64_t, std::string> texts;
+    // The decoded names and strings that records share, each once; Text n is texts[n - 1].
+    std::vector<std::string> texts;
+    // The text a record refers to; null for kNoText.
+    const std::string* text(Text t) const { return t == kNoText ? nullptr : &texts[t - 1]; }
     LibAttr attr;
     std::optional<std::string> name;
     std::optional<std::string> docString;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <unordered_map>
 
 #include "base/text.h"
 #include "typelib/reader/msft_image.h"
@@ -136,15 +137,21 @@ private:
     }
     // Shared decoded texts: names are keyed by offset, strings by offset with bit 32 set.
     Text internedName(std::int32_t off) {
-        if (off < 0) return nullptr;
-        if (const auto it = texts_->find(off); it != texts_->end()) return &it->second;
-        return &texts_->emplace(off, *name(off)).first->second;
+        if (off < 0) return kNoText;
+        return interned(off, [&] { return *name(off); });
     }
     Text internedText(std::int32_t off) {
-        if (off < 0) return nullptr;
-        const std::int64_t key = static_cast<std::int64_t>(off) | (std::int64_t{1} << 32);
-        if (const auto it = texts_->find(key); it != texts_->end()) return &it->second;
-        return &texts_->emplace(key, *text(off)).first->second;
+        if (off < 0) return kNoText;
+        return interned(static_cast<std::int64_t>(off) | (std::int64_t{1} << 32), [&] { return *text(off); });
+    }
+    template <typename Decode>
+    Text interned(std::int64_t key, const Decode& decode) {
+        const auto [known, added] = textNumbers_.try_emplace(key, kNoText);
+        if (added) {
+            texts_->push_back(decode());
+            known->second = static_cast<Text>(texts_->size());
+        }
+        return known->second;
     }
     std::int32_t nameHref(std::int32_t off) const {
         if (off < 0) return -1;
@@ -376,10 +383,12 @@ private:
             if (nameOffset == -1 && i > 0 && (f.invkind & kAccessors) && (t.funcs[i - 1].invkind & kAccessors))
                 f.name = t.funcs[i - 1].name;
         }
+        t.params.shrink_to_fit();  // kept as long as the library
         const std::span<const ParamRecord> params(t.params);
         for (std::uint32_t i = 0; i < funcCount; ++i) {
             const std::size_t first = i == 0 ? 0 : paramEnds[i - 1];
-            t.funcs[i].params = params.subspan(first, paramEnds[i] - first);
+            t.funcs[i].firstParam = params.data() + first;
+            t.funcs[i].paramCount = static_cast<std::uint16_t>(paramEnds[i] - first);
         }
         t.vars.resize(varCount);
         for (std::uint32_t j = 0; j < varCount; ++j) {
@@ -407,9 +416,9 @@ private:
         if (paramBytes + defaultBytes > size - 24) fail("parameters larger than their function record", rec);
         const std::uint32_t optionalEnd = size - paramBytes - defaultBytes;
 
-        f.funckind = static_cast<FuncKind>(fkccic & 0x7);
-        f.invkind = static_cast<InvokeKind>((fkccic >> 3) & 0xF);
-        f.callconv = static_cast<std::int32_t>((fkccic >> 8) & 0xF);
+        f.funckind = static_cast<std::uint8_t>(fkccic & 0x7);
+        f.invkind = static_cast<std::uint8_t>((fkccic >> 3) & 0xF);
+        f.callconv = static_cast<std::uint8_t>((fkccic >> 8) & 0xF);
         if (optionalEnd > 24) f.helpContext = need32(rec + 24, "function record");
         if (optionalEnd > 28) f.docString = internedText(needI32(rec + 28, "function record"));
         f.result = checkedType(resultType);
@@ -477,7 +486,8 @@ private:
     }
 
     ByteReader in_;
-    std::unordered_map<std::int64_t, std::string>* texts_ = nullptr;
+    std::vector<std::string>* texts_ = nullptr;
+    std::unordered_map<std::int64_t, Text> textNumbers_;  // by table and offset: names by offset, strings with bit 32 set
     std::vector<Variant>* defaultValues_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;

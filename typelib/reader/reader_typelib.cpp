@@ -31,9 +31,10 @@ TypeDesc withLevel(const TypeDesc& td, unsigned level) {
 
 // Parameters a dispatch view hides: a trailing [retval], then a trailing [lcid].
 std::size_t dispatchParamCount(const FuncRecord& f) {
-    std::size_t n = f.params.size();
-    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
-    if (n > 0 && (f.params[n - 1].flags & PARAMFLAG_FLCID)) --n;
+    const std::span<const ParamRecord> params = f.params();
+    std::size_t n = params.size();
+    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FRETVAL)) --n;
+    if (n > 0 && (params[n - 1].flags & PARAMFLAG_FLCID)) --n;
     return n;
 }
 
@@ -309,8 +310,8 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     const unsigned libPointer = at.level->lib->image().pointerSize;
 
     out.memid = f.memid;
-    out.funckind = f.funckind;
-    out.invkind = f.invkind;
+    out.funckind = static_cast<FuncKind>(f.funckind);
+    out.invkind = static_cast<InvokeKind>(f.invkind);
     out.callconv = f.callconv;
     out.cParamsOpt = f.cParamsOpt;
     out.wFuncFlags = f.flags;
@@ -320,10 +321,11 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
     const MsftImage& image = at.level->lib->image();
     const TypeDesc result = image.typeDesc(f.result);
     out.elemdescFunc.tdesc = withLevel(result, at.depth);
-    std::size_t paramCount = f.params.size();
+    const std::span<const ParamRecord> params = f.params();
+    std::size_t paramCount = params.size();
     if (dispatchView() && f.funckind != FUNC_DISPATCH) {
-        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
-            const TypeDesc retval = image.typeDesc(f.params[paramCount - 1].type);
+        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FRETVAL)) {
+            const TypeDesc retval = image.typeDesc(params[paramCount - 1].type);
             if (retval.vt != VT_PTR || !retval.pointee) return kUnexpected;
             out.elemdescFunc.tdesc = withLevel(*retval.pointee, at.depth);
             --paramCount;
@@ -331,12 +333,12 @@ HResult ReaderTypeInfo::funcDesc(unsigned index, FuncDesc& out) const {
             out.elemdescFunc.tdesc = TypeDesc{};
             out.elemdescFunc.tdesc.vt = VT_VOID;
         }
-        if (paramCount > 0 && (f.params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
+        if (paramCount > 0 && (params[paramCount - 1].flags & PARAMFLAG_FLCID)) --paramCount;
         out.funckind = FUNC_DISPATCH;
     }
     out.params.resize(paramCount);
     for (std::size_t j = 0; j < paramCount; ++j) {
-        const ParamRecord& p = f.params[j];
+        const ParamRecord& p = params[j];
         out.params[j].tdesc = withLevel(image.typeDesc(p.type), at.depth);
         out.params[j].paramDesc.flags = p.flags;
         if (p.defaultValue >= 0) out.params[j].paramDesc.defaultValue = image.defaultValues[static_cast<std::size_t>(p.defaultValue)];
@@ -379,18 +381,21 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
     Member m;
     if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
     if (m.var) {
-        if (m.var->name && maxNames > 0) out.push_back(*m.var->name);
+        const std::string* name = m.level->lib->image().text(m.var->name);
+        if (name && maxNames > 0) out.push_back(*name);
         return kOk;
     }
     const FuncRecord& f = *m.func;
-    if (!f.name || maxNames == 0) return kOk;
+    const std::span<const ParamRecord> params = f.params();
+    const MsftImage& image = m.level->lib->image();
+    if (f.name == kNoText || maxNames == 0) return kOk;
     const std::size_t count =
-        dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : f.params.size();
+        dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : params.size();
     out.reserve(std::min<std::size_t>(maxNames, count + 1));
-    out.push_back(*f.name);
+    out.push_back(*image.text(f.name));
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
-        if (!f.params[j].name) break;
-        out.push_back(*f.params[j].name);
+        if (params[j].name == kNoText) break;
+        out.push_back(*image.text(params[j].name));
     }
     return kOk;
 }
@@ -407,7 +412,8 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
     }
     Member m;
     if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
-    const auto optional = [](Text text) { return text ? std::optional<std::string>(*text) : std::nullopt; };
+    const MsftImage& image = m.level->lib->image();
+    const auto optional = [&](Text t) { return t != kNoText ? std::optional<std::string>(*image.text(t)) : std::nullopt; };
     out.name = optional(m.func ? m.func->name : m.var->name);
     out.docString = optional(m.func ? m.func->docString : m.var->docString);
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
