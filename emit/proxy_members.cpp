@@ -47,7 +47,8 @@ std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_p
         // Room for what most members take, made at once: a text grown by doubling leaves each smaller
         // block behind, and fresh memory costs a run more than the copying.
         collected.text.reserve(members.size() * 256);
-        appendMembersText(collected.text, collected.usedNames, members, &collected.nameChanges);
+        UsedNames usedNames;
+        appendMembersText(collected.text, usedNames, members, &collected.nameChanges);
     });
 }
 

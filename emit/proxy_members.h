@@ -19,7 +19,6 @@ struct CollectedMembers {
     TypeAttr attr;
     RecordedChanges changes;
     std::string text;
-    UsedNames usedNames;
     NameChanges nameChanges;  // logged by the run that writes the text
 
     bool collectedFrom(const TypeRecorder& run, const TypeAttr& a) const {
