@@ -60,6 +60,7 @@ std::int16_t firstEmitCount(std::size_t elementCount, std::int16_t cParamsOpt) {
 
 void startMember(MemberInfo& member, MemberId memid, std::int32_t invokeKind) {
     member.elements.clear();
+    member.doc.clear();
     member.memid = memid;
     member.invokeKind = invokeKind;
 }
@@ -138,23 +139,21 @@ bool isExcludedName(const TypeRecorder& generator, std::string_view name) {
            generator.excludedNames.end();
 }
 
-std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
-                                       const TypeAttr& attr) {
-    std::vector<MemberInfo> members;
-    members.reserve(attr.cFuncs + 2u * attr.cVars);
+void forEachMember(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner, const TypeAttr& attr,
+                   const std::function<void(const MemberInfo&)>& visit) {
+    MemberInfo member;
     for (unsigned i = 0; i < attr.cFuncs; ++i) {
         FuncDesc func;
         Documentation doc;
         if (!readFunction(generator, *owner, i, func, doc)) continue;
         if (isExcludedName(generator, doc.name.value_or(""))) continue;
-        MemberInfo member;
         const bool dispatch = func.funckind == FUNC_DISPATCH;
         std::string docString = std::move(doc.docString).value_or("");
         if (dispatch) collectDispatchFunction(generator, owner, func, std::move(docString), member);
         else collectVtableFunction(generator, owner, func, std::move(docString), member);
         member.overloads = func.cParamsOpt + 1;
         member.viaVtable = !dispatch;
-        members.push_back(std::move(member));
+        visit(member);
     }
     for (unsigned i = 0; i < attr.cVars; ++i) {
         VarDesc var;
@@ -172,14 +171,12 @@ std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::share
         if (var.varkind != VAR_DISPATCH) continue;
         for (std::int32_t kind : {INVOKE_PROPERTYPUT, INVOKE_PROPERTYGET}) {
             if (kind == INVOKE_PROPERTYPUT && (var.wVarFlags & VARFLAG_FREADONLY)) continue;
-            MemberInfo member;
             collectVariableAccessor(generator, owner, var, member, kind);
             member.overloads = 1;
             member.viaVtable = false;
-            members.push_back(std::move(member));
+            visit(member);
         }
     }
-    return members;
 }
 
 }  // namespace tessivar

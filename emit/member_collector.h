@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,10 +31,10 @@ bool readFunction(TypeRecorder& generator, const TypeInfo& owner, unsigned index
 // True for the IUnknown and IDispatch methods a proxy never wraps (exact, case-sensitive).
 bool isExcludedName(const TypeRecorder& generator, std::string_view name);
 
-// The members of a proxy in the order they are written: functions in index order, then for each
-// variable its setter (unless read-only) and its getter. Restricted variables, and hidden ones while
-// the hidden switch is on, are left out.
-std::vector<MemberInfo> collectMembers(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner,
-                                       const TypeAttr& attr);
+// Hands each member of a proxy to `visit` in the order they are written: functions in index order, then
+// for each variable its setter (unless read-only) and its getter. Restricted variables, and hidden ones
+// while the hidden switch is on, are left out. The member handed over is reused for the next one.
+void forEachMember(TypeRecorder& generator, const std::shared_ptr<const TypeInfo>& owner, const TypeAttr& attr,
+                   const std::function<void(const MemberInfo&)>& visit);
 
 }  // namespace tessivar

@@ -180,9 +180,4 @@ void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& 
         addOverload(out, member, name, static_cast<std::int16_t>(member.emitCount + i), changes);
 }
 
-void appendMembersText(std::string& out, UsedNames& usedNames, const std::vector<MemberInfo>& members,
-                       NameChanges* changes) {
-    for (const MemberInfo& member : members) appendMemberText(out, usedNames, member, changes);
-}
-
 }  // namespace tessivar

@@ -18,10 +18,6 @@ namespace tessivar {
 void appendMemberText(std::string& out, UsedNames& usedNames, const MemberInfo& member,
                       NameChanges* changes = nullptr);
 
-// appendMemberText for each of `members` in order.
-void appendMembersText(std::string& out, UsedNames& usedNames, const std::vector<MemberInfo>& members,
-                       NameChanges* changes = nullptr);
-
 // The parameter declarations for the member's current emitCount, without parentheses. `taken` holds
 // names the declaration already uses (a listener's "srcObj"); changed names go to `changes` when given.
 std::string parameterList(const MemberInfo& member, std::initializer_list<std::string_view> taken = {},

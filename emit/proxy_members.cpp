@@ -43,12 +43,13 @@ std::shared_ptr<CollectedMembers> collectRecorded(TypeRecorder& run, const TypeA
 std::shared_ptr<CollectedMembers> collect(TypeRecorder& run, const std::shared_ptr<const TypeInfo>& type,
                                           const TypeAttr& attr) {
     return collectRecorded(run, attr, [&](CollectedMembers& collected) {
-        const std::vector<MemberInfo> members = collectMembers(run, type, attr);
         // Room for what most members take, made at once: a text grown by doubling leaves each smaller
         // block behind, and fresh memory costs a run more than the copying.
-        collected.text.reserve(members.size() * 256);
+        collected.text.reserve((attr.cFuncs + 2u * attr.cVars) * 256u);
         UsedNames usedNames;
-        appendMembersText(collected.text, usedNames, members, &collected.nameChanges);
+        forEachMember(run, type, attr, [&](const MemberInfo& member) {
+            appendMemberText(collected.text, usedNames, member, &collected.nameChanges);
+        });
     });
 }
 
@@ -87,6 +88,7 @@ std::shared_ptr<const CollectedMembers> keptOrCollected(
     std::shared_ptr<CollectedMembers> collected = collectNew();
     if (!firstTime) {
         collected->lib = lib;
+        collected->text.shrink_to_fit();
         slot = collected;
     }
     return collected;

@@ -41,7 +41,9 @@ protected:
     std::vector<MemberInfo> members() {
         TypeAttr attr;
         EXPECT_EQ(lib->info(gadget)->typeAttr(attr), kOk);
-        return collectMembers(recorder, lib->info(gadget), attr);
+        std::vector<MemberInfo> collected;
+        forEachMember(recorder, lib->info(gadget), attr, [&](const MemberInfo& m) { collected.push_back(m); });
+        return collected;
     }
 
     // The text of member `index` written alone.
@@ -56,7 +58,7 @@ protected:
     // The text of every member written together.
     std::string allText(UsedNames& used, NameChanges* changes = nullptr) {
         std::string text;
-        appendMembersText(text, used, members(), changes);
+        for (const MemberInfo& member : members()) appendMemberText(text, used, member, changes);
         return text;
     }
 
