@@ -88,7 +88,7 @@ std::shared_ptr<const CollectedMembers> keptOrCollected(
     std::shared_ptr<CollectedMembers> collected = collectNew();
     if (!firstTime) {
         collected->lib = lib;
-        collected->text.shrink_to_fit();
+        collected->text.shrink_to_fit();  // kept to the end of the request: without the room it grew with
         slot = collected;
     }
     return collected;
