@@ -121,6 +121,23 @@ TEST_F(DispatchInterfaceTest, VariablesGiveSetterThenGetterUnlessReadOnlyRestric
     EXPECT_EQ(hiddenCount, 3);
 }
 
+// Members are collected one after another into the same record: the accessor of a variable keeps
+// nothing of the documented function with optional parameters before it.
+TEST_F(DispatchInterfaceTest, AccessorAfterADocumentedFunctionKeepsNothingOfIt) {
+    const unsigned gadget = addInterface("IGadget", TKIND_DISPATCH, TYPEFLAG_FDISPATCHABLE);
+    addFunc(gadget, makeFunc(1, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_I4), {vt(VT_BSTR), vt(VT_I4)}, 1),
+            {"Find", "label", "start"}, "Finds a gadget");
+    lib->type(gadget).vars.push_back(variable(2, "Name", VT_BSTR, VARFLAG_FREADONLY));
+
+    const std::string members = membersOf(generate(gadget));
+    const std::string getter = "    /**\r\n     * \r\n     */\r\n"
+                               "    public java.lang.String getName() throws com.corlith.kovra.COMException {\r\n"
+                               "        return (java.lang.String) get(\"Name\");\r\n    }\r\n}\r\n";
+    ASSERT_GE(members.size(), getter.size());
+    EXPECT_EQ(members.substr(members.size() - getter.size()), getter);
+    EXPECT_EQ(members.find("Finds a gadget"), members.rfind("Finds a gadget"));
+}
+
 TEST_F(DispatchInterfaceTest, VarargFunctionGivesOnlyItsJavadoc) {
     const unsigned gadget = addInterface("IGadget", TKIND_DISPATCH, TYPEFLAG_FDISPATCHABLE);
     addFunc(gadget, makeFunc(1, INVOKE_FUNC, FUNC_DISPATCH, vt(VT_VOID), {vt(VT_VARIANT | VT_ARRAY)}, -1),
