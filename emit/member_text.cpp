@@ -84,7 +84,7 @@ std::string getCall(const MemberInfo& m, int n, const ParameterNames& names) {
 }
 
 // The forms of a result: a primitive unboxed, an object of a generated type constructed from the pointer
-// the call gives, any other object cast, and an enumerator handed over as a java.util.Enumeration.
+// the call gives, any other object cast.
 void addUnboxed(std::string& out, const ParamInfo& r, std::string_view call) {
     appendParts(out, "((", r.boxedType(), ") ", call, ").", r.javaType, "Value()");
 }
@@ -93,8 +93,11 @@ void addConstructed(std::string& out, std::string_view type, const MemberInfo& m
     appendParts(out, "new ", type, m.viaVtable ? "((UnknownPtr) " : "((DispatchPtr) ", call, ")");
 }
 
-void addCast(std::string& out, std::string_view type, std::string_view call) { appendParts(out, "(", type, ") ", call); }
+void addCast(std::string& out, std::string_view type, std::string_view call) {
+    appendParts(out, "(", type, ") ", call);
+}
 
+// An enumerator is handed over as a java.util.Enumeration: its value goes between this and ")".
 constexpr std::string_view kEnumerationStart = "new com.corlith.kovra.Enumeration(";
 
 void addMethodStatement(std::string& out, const MemberInfo& m, int n, const ParameterNames& names) {

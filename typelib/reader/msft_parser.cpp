@@ -487,7 +487,8 @@ private:
 
     ByteReader in_;
     std::vector<std::string>* texts_ = nullptr;
-    std::unordered_map<std::int64_t, Text> textNumbers_;  // by table and offset: names by offset, strings with bit 32 set
+    // The numbers of the texts decoded so far: names by offset, strings by offset with bit 32 set.
+    std::unordered_map<std::int64_t, Text> textNumbers_;
     std::vector<Variant>* defaultValues_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;

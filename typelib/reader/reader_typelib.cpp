@@ -413,7 +413,9 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
     Member m;
     if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
     const MsftImage& image = m.level->lib->image();
-    const auto optional = [&](Text t) { return t != kNoText ? std::optional<std::string>(*image.text(t)) : std::nullopt; };
+    const auto optional = [&](Text t) {
+        return t != kNoText ? std::optional<std::string>(*image.text(t)) : std::nullopt;
+    };
     out.name = optional(m.func ? m.func->name : m.var->name);
     out.docString = optional(m.func ? m.func->docString : m.var->docString);
     out.helpContext = m.func ? m.func->helpContext : m.var->helpContext;
