@@ -127,7 +127,7 @@ struct MsftImage {
     MsftImage() = default;
     MsftImage(MsftImage&&) = default;
     MsftImage& operator=(MsftImage&&) = default;
-    MsftImage(const MsftImage&) = delete;  // records point into `texts`
+    MsftImage(const MsftImage&) = delete;  // function records point into their types' `params`
 
     // The decoded names and strings that records share, each once; Text n is texts[n - 1].
     std::vector<std::string> texts;

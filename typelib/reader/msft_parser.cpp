@@ -487,8 +487,7 @@ private:
 
     ByteReader in_;
     std::vector<std::string>* texts_ = nullptr;
-    // The numbers of the texts decoded so far: names by offset, strings by offset with bit 32 set.
-    std::unordered_map<std::int64_t, Text> textNumbers_;
+    std::unordered_map<std::int64_t, Text> textNumbers_;  // of the texts decoded so far, keyed as interned() is
     std::vector<Variant>* defaultValues_ = nullptr;
     std::array<SegmentRange, kSegmentCount> segments_{};
     std::vector<std::shared_ptr<const TypeDesc>> typeDescMemo_;

@@ -386,16 +386,18 @@ HResult ReaderTypeInfo::names(MemberId memid, unsigned maxNames, std::vector<std
         return kOk;
     }
     const FuncRecord& f = *m.func;
-    const std::span<const ParamRecord> params = f.params();
     const MsftImage& image = m.level->lib->image();
-    if (f.name == kNoText || maxNames == 0) return kOk;
+    const std::string* name = image.text(f.name);
+    if (!name || maxNames == 0) return kOk;
+    const std::span<const ParamRecord> params = f.params();
     const std::size_t count =
         dispatchView() && f.funckind != FUNC_DISPATCH ? dispatchParamCount(f) : params.size();
     out.reserve(std::min<std::size_t>(maxNames, count + 1));
-    out.push_back(*image.text(f.name));
+    out.push_back(*name);
     for (std::size_t j = 0; j < count && out.size() < maxNames; ++j) {
-        if (params[j].name == kNoText) break;
-        out.push_back(*image.text(params[j].name));
+        const std::string* paramName = image.text(params[j].name);
+        if (!paramName) break;
+        out.push_back(*paramName);
     }
     return kOk;
 }
@@ -414,7 +416,8 @@ HResult ReaderTypeInfo::documentation(MemberId memid, Documentation& out) const 
     if (const HResult hr = findMember(memid, m); hr != kOk) return hr;
     const MsftImage& image = m.level->lib->image();
     const auto optional = [&](Text t) {
-        return t != kNoText ? std::optional<std::string>(*image.text(t)) : std::nullopt;
+        const std::string* text = image.text(t);
+        return text ? std::optional<std::string>(*text) : std::nullopt;
     };
     out.name = optional(m.func ? m.func->name : m.var->name);
     out.docString = optional(m.func ? m.func->docString : m.var->docString);
